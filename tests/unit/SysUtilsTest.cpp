@@ -1,0 +1,214 @@
+#include "shared/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+using Shared::TSysUtils;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : FName(name) {
+        if (const char* old = std::getenv(name)) {
+            FOld = old;
+        }
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (FOld) {
+            setenv(FName.c_str(), FOld->c_str(), 1);
+        } else {
+            unsetenv(FName.c_str());
+        }
+    }
+
+private:
+    std::string FName;
+    std::optional<std::string> FOld;
+};
+
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (fs::temp_directory_path() / "vtr-sysutils-XXXXXX").string();
+        FPath = mkdtemp(tmpl.data());
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(FPath, ec);
+    }
+    const fs::path& Path() const { return FPath; }
+
+private:
+    fs::path FPath;
+};
+
+void WriteFile(const fs::path& path, const std::string& text, bool executable = false) {
+    std::ofstream(path, std::ios::binary) << text;
+    if (executable) {
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add);
+    }
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool WaitForFile(const fs::path& path) {
+    for (int i = 0; i < 200 && !fs::exists(path); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return fs::exists(path);
+}
+
+} // namespace
+
+TEST(GetDosOutput, CapturesStdoutAndStderrTogether) {
+    EXPECT_EQ(TSysUtils::GetDosOutput("echo hello", "", false), "hello\n");
+    EXPECT_EQ(TSysUtils::GetDosOutput("echo out; echo err 1>&2; echo more", "", false), "out\nerr\nmore\n");
+    EXPECT_EQ(TSysUtils::GetDosOutput(R"(printf '%s' 'a "quoted" \back')", "", true), R"(a "quoted" \back)");
+    // The interpreter's own complaint is the output of an unknown command.
+    EXPECT_NE(TSysUtils::GetDosOutput("no-such-command-vtr", "", false).find("not found"), std::string::npos);
+}
+
+TEST(GetDosOutput, WorkingFolderStandardInputAndLongOutput) {
+    TempDir dir;
+    EXPECT_EQ(TSysUtils::GetDosOutput("pwd", dir.Path().string(), false),
+              fs::canonical(dir.Path()).string() + "\n");
+    EXPECT_EQ(TSysUtils::GetDosOutput("pwd", (dir.Path() / "missing").string(), false), "");
+    // A command that reads its input ends at once instead of waiting for ever.
+    EXPECT_EQ(TSysUtils::GetDosOutput("cat; echo done", "", false), "done\n");
+    // Multi-byte characters cross read boundaries intact.
+    const std::string out =
+        TSysUtils::GetDosOutput("for i in $(seq 1 30000); do printf '\\303\\251'; done", "", false);
+    std::string expected;
+    for (int i = 0; i < 30000; ++i) {
+        expected += "\u00e9";
+    }
+    EXPECT_EQ(out, expected);
+}
+
+TEST(Folders, FollowTheEnvironmentAndEndInSlash) {
+    {
+        ScopedEnv data("XDG_DATA_HOME", "/srv/data/");
+        ScopedEnv config("XDG_CONFIG_HOME", "/srv/config");
+        EXPECT_EQ(TSysUtils::GetLocalAppDataDirPath(), "/srv/data/");
+        EXPECT_EQ(TSysUtils::GetUserAppDataDirPath(), "/srv/config/");
+    }
+    {
+        ScopedEnv home("HOME", "/home/someone");
+        ScopedEnv data("XDG_DATA_HOME", nullptr);
+        ScopedEnv config("XDG_CONFIG_HOME", "relative/is/ignored");
+        EXPECT_EQ(TSysUtils::GetLocalAppDataDirPath(), "/home/someone/.local/share/");
+        EXPECT_EQ(TSysUtils::GetUserAppDataDirPath(), "/home/someone/.config/");
+    }
+    TempDir dir;
+    ScopedEnv tmp("TMPDIR", dir.Path().c_str());
+    EXPECT_EQ(TSysUtils::GetTempDirPath(), fs::canonical(dir.Path()).string() + "/");
+    for (const std::string& path :
+         {TSysUtils::GetUserDesktopDirPath(), TSysUtils::GetUserDocumentsDirPath()}) {
+        EXPECT_EQ(path.back(), '/') << path;
+    }
+}
+
+TEST(DeleteDirectory, RemovesTreeAndReportsMissing) {
+    TempDir dir;
+    fs::create_directories(dir.Path() / "tree/sub");
+    WriteFile(dir.Path() / "tree/sub/file.txt", "x");
+    EXPECT_TRUE(TSysUtils::DeleteDirectory((dir.Path() / "tree").string()));
+    EXPECT_FALSE(fs::exists(dir.Path() / "tree"));
+    EXPECT_FALSE(TSysUtils::DeleteDirectory((dir.Path() / "tree").string()));
+    EXPECT_EQ(TSysUtils::LastErrorMessage(), "No such file or directory");
+}
+
+TEST(ShellExec, StartsProgramsWithSplitArgumentsAndReportsMissingFiles) {
+    TempDir dir;
+    const fs::path script = dir.Path() / "record.sh";
+    const fs::path out = dir.Path() / "args.txt";
+    WriteFile(script,
+              "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" + out.string() +
+                  ".tmp\"\nmv \"" + out.string() + ".tmp\" \"" + out.string() + "\"\n",
+              true);
+    ASSERT_TRUE(TSysUtils::ShellExec(script.string(), "\"my-app\" \"file:///x y.html\""));
+    ASSERT_TRUE(WaitForFile(out));
+    EXPECT_EQ(ReadFile(out), "[my-app][file:///x y.html]");
+
+    EXPECT_FALSE(TSysUtils::ShellExec((dir.Path() / "missing.txt").string(), ""));
+    EXPECT_EQ(TSysUtils::LastErrorMessage(), "No such file or directory");
+    EXPECT_FALSE(TSysUtils::ShellExec("", ""));
+}
+
+TEST(ShellExecAsAdminAndWait, RunsThroughPkexecAndReturnsItsExitCode) {
+    TempDir dir;
+    // A stand-in pkexec that runs the program as it is.
+    WriteFile(dir.Path() / "pkexec", "#!/bin/sh\nexec \"$@\"\n", true);
+    const fs::path installer = dir.Path() / "installer.sh";
+    const fs::path out = dir.Path() / "installer-args.txt";
+    WriteFile(installer, "#!/bin/sh\necho \"$#:$1:$2\" > \"" + out.string() + "\"\nexit 7\n", true);
+    ScopedEnv path("PATH", (dir.Path().string() + ":/usr/bin:/bin").c_str());
+    EXPECT_EQ(TSysUtils::ShellExecAsAdminAndWait(nullptr, installer.string(), "/silent /install"), 7u);
+    EXPECT_EQ(ReadFile(out), "2:/silent:/install\n");
+
+    ScopedEnv nopath("PATH", (dir.Path() / "empty").c_str());
+    EXPECT_EQ(TSysUtils::ShellExecAsAdminAndWait(nullptr, installer.string(), ""), 0u);
+}
+
+TEST(FileHelpers, ListingSizesAndTimes) {
+    TempDir dir;
+    fs::create_directories(dir.Path() / "b-dir");
+    WriteFile(dir.Path() / "a.txt", "12345");
+    WriteFile(dir.Path() / "c.PNG", "123");
+    Shared::TStringList list;
+    TSysUtils::GetDirectoryFiles(dir.Path().string(), true, list, "*.*");
+    EXPECT_EQ(list, (Shared::TStringList{(dir.Path() / "b-dir").string(), (dir.Path() / "a.txt").string(),
+                                         (dir.Path() / "c.PNG").string()}));
+    TSysUtils::GetDirectoryFiles(dir.Path().string(), false, list, "*.png");
+    EXPECT_EQ(list, Shared::TStringList{(dir.Path() / "c.PNG").string()});
+    EXPECT_EQ(TSysUtils::GetSizeOfFile((dir.Path() / "a.txt").string()), 5);
+    EXPECT_EQ(TSysUtils::GetSizeOfFile((dir.Path() / "none").string()), -1);
+    EXPECT_EQ(TSysUtils::GetSizeOfDir(dir.Path().string(), false), 8);
+    EXPECT_EQ(TSysUtils::GetSubdirectoriesCount(dir.Path().string()), 1);
+    EXPECT_EQ(TSysUtils::GetSubdirectoriesCount((dir.Path() / "none").string()), 0);
+    EXPECT_THROW(
+        TSysUtils::FilesHaveSameDateTime((dir.Path() / "a.txt").string(), (dir.Path() / "x").string()),
+        Shared::ESysUtilsError);
+
+    WriteFile(dir.Path() / "bom.txt", "\xEF\xBB\xBFtext");
+    TSysUtils::RemoveUTFBoomFromFile((dir.Path() / "bom.txt").string());
+    EXPECT_EQ(ReadFile(dir.Path() / "bom.txt"), "text");
+    TSysUtils::RemoveUTFBoomFromFile((dir.Path() / "bom.txt").string());
+    EXPECT_EQ(ReadFile(dir.Path() / "bom.txt"), "text");
+}
+
+TEST(PathHelpers, Table) {
+    EXPECT_EQ(TSysUtils::ExpandFileNameRelBaseDir("x/../y.txt", "/base"), "/base/y.txt");
+    EXPECT_EQ(TSysUtils::ExpandFileNameRelBaseDir("/abs/y.txt", "/base"), "/abs/y.txt");
+    EXPECT_EQ(TSysUtils::GetParentDirPath("/a/b/c"), "/a/b/");
+    EXPECT_TRUE(TSysUtils::IsValidFilePath("/tmp/some file.txt"));
+    EXPECT_FALSE(TSysUtils::IsValidFilePath(""));
+    EXPECT_FALSE(TSysUtils::IsValidFilePath("/tmp/" + std::string(256, 'x')));
+    EXPECT_NE(TSysUtils::GetUserFromWindows(), "");
+}
+
+TEST(FormatByteSize, UnitsAndDecimals) {
+    ScopedEnv all("LC_ALL", "C");
+    EXPECT_EQ(TSysUtils::FormatByteSize(500), "500 bytes");
+    EXPECT_EQ(TSysUtils::FormatByteSize(1024), "1024 bytes");
+    EXPECT_EQ(TSysUtils::FormatByteSize(1536), "1.5 KB");
+    EXPECT_EQ(TSysUtils::FormatByteSize(2048), "2 KB");
+    EXPECT_EQ(TSysUtils::FormatByteSize(5 * 1048576 + 1), "5 MB");
+    EXPECT_EQ(TSysUtils::FormatByteSize(3LL * 1073741824 / 2), "1.5 GB");
+}
