@@ -4,9 +4,6 @@
 #include "shared/StrUtils.h"
 #include "shared/Unicode.h"
 
-#include <cstdint>
-#include <limits>
-
 namespace Shared {
 
 std::string TIniDocument::DecodeText(std::string_view Bytes) {
@@ -109,63 +106,13 @@ std::string TIniDocument::ReadString(std::string_view Section, std::string_view 
     return line->Value;
 }
 
-bool TIniDocument::TryStrToInt(std::string_view Text, int& Value) {
-    bool negative = false;
-    if (!Text.empty() && (Text.front() == '+' || Text.front() == '-')) {
-        negative = Text.front() == '-';
-        Text.remove_prefix(1);
-    }
-    const bool hex = !Text.empty() && Text.front() == '$';
-    if (hex) {
-        Text.remove_prefix(1);
-    }
-    if (Text.empty()) {
-        return false;
-    }
-    std::uint64_t magnitude = 0;
-    for (const char c : Text) {
-        int digit = -1;
-        if (c >= '0' && c <= '9') {
-            digit = c - '0';
-        } else if (hex && c >= 'a' && c <= 'f') {
-            digit = c - 'a' + 10;
-        } else if (hex && c >= 'A' && c <= 'F') {
-            digit = c - 'A' + 10;
-        }
-        if (digit < 0) {
-            return false;
-        }
-        magnitude = magnitude * (hex ? 16 : 10) + static_cast<unsigned>(digit);
-        if (magnitude > 0xFFFFFFFFull) {
-            return false;
-        }
-    }
-    if (hex) {
-        // Hexadecimal texts fill all 32 bits: $FFFFFFFF is -1, as colour values expect.
-        auto bits = static_cast<std::uint32_t>(magnitude);
-        if (negative) {
-            bits = 0u - bits;
-        }
-        Value = static_cast<std::int32_t>(bits);
-        return true;
-    }
-    const std::int64_t signedValue =
-        negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
-    if (signedValue < std::numeric_limits<std::int32_t>::min() ||
-        signedValue > std::numeric_limits<std::int32_t>::max()) {
-        return false;
-    }
-    Value = static_cast<int>(signedValue);
-    return true;
-}
-
 int TIniDocument::ReadInteger(std::string_view Section, std::string_view Ident, int Default) const {
     std::string text = ReadString(Section, Ident, "");
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         text.replace(0, 2, "$");
     }
     int value = 0;
-    return TryStrToInt(text, value) ? value : Default;
+    return TStrUtils::TryStrToInt(text, value) ? value : Default;
 }
 
 bool TIniDocument::ReadBool(std::string_view Section, std::string_view Ident, bool Default) const {

@@ -26,8 +26,6 @@ public:
 
     // The decoding of the loader: BOM-selected UTF-8 / UTF-16 LE / UTF-16 BE, else UTF-8.
     static std::string DecodeText(std::string_view Bytes);
-    // Decimal with optional sign, or hexadecimal after "$"; false when the text does not convert.
-    static bool TryStrToInt(std::string_view Text, int& Value);
 
 private:
     struct TLine {

@@ -6,8 +6,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <mutex>
 #include <random>
 #include <regex>
@@ -388,6 +390,56 @@ std::string TStrUtils::GetCompilerCacheDir(std::string_view AppFilePath, std::st
         defaultDir += '/';
     }
     return defaultDir + subFolder;
+}
+
+bool TStrUtils::TryStrToInt(std::string_view Text, int& Value) {
+    bool negative = false;
+    if (!Text.empty() && (Text.front() == '+' || Text.front() == '-')) {
+        negative = Text.front() == '-';
+        Text.remove_prefix(1);
+    }
+    const bool hex = !Text.empty() && Text.front() == '$';
+    if (hex) {
+        Text.remove_prefix(1);
+    }
+    if (Text.empty()) {
+        return false;
+    }
+    std::uint64_t magnitude = 0;
+    for (const char c : Text) {
+        int digit = -1;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (hex && c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else if (hex && c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        }
+        if (digit < 0) {
+            return false;
+        }
+        magnitude = magnitude * (hex ? 16 : 10) + static_cast<unsigned>(digit);
+        if (magnitude > 0xFFFFFFFFull) {
+            return false;
+        }
+    }
+    if (hex) {
+        // Hexadecimal texts fill all 32 bits: $FFFFFFFF is -1, as colour values expect.
+        auto bits = static_cast<std::uint32_t>(magnitude);
+        if (negative) {
+            bits = 0u - bits;
+        }
+        Value = static_cast<std::int32_t>(bits);
+        return true;
+    }
+    const std::int64_t signedValue =
+        negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+    if (signedValue < std::numeric_limits<std::int32_t>::min() ||
+        signedValue > std::numeric_limits<std::int32_t>::max()) {
+        return false;
+    }
+    Value = static_cast<int>(signedValue);
+    return true;
 }
 
 std::string TStrUtils::ReplaceAll(std::string_view Value, std::string_view From, std::string_view To) {

@@ -51,6 +51,10 @@ public:
     static std::string GetCompilerCacheDir(std::string_view AppFilePath, std::string_view Suffix,
                                            std::string_view TempCache, std::string_view DefaultDir);
 
+    // Decimal with optional sign, or hexadecimal after "$" (all 32 bits: "$FFFFFFFF" is -1);
+    // false when the text does not convert or a decimal lies outside 32 bits.
+    static bool TryStrToInt(std::string_view Text, int& Value);
+
     // Small shared pieces of the rules above.
     static std::string ReplaceAll(std::string_view Value, std::string_view From, std::string_view To);
     static std::string LowerCaseAscii(std::string_view Value);

@@ -1,0 +1,64 @@
+#include "shared/BridgeProtocol.h"
+
+#include <gtest/gtest.h>
+
+using namespace Shared;
+using nlohmann::json;
+
+TEST(ParseBridgeRequest, RequiredMembers) {
+    const TBridgeRequest r = ParseBridgeRequest(R"({"id":10001,"uuid":"u1","data":{},"extra":1})");
+    EXPECT_EQ(r.IdText, "10001");
+    EXPECT_EQ(r.Uuid, "u1");
+    EXPECT_TRUE(r.Data.is_object());
+    EXPECT_EQ(ParseBridgeRequest(R"({"id":"10001","uuid":"u1","data":{"a":1}})").IdText, "10001");
+    for (const char* bad :
+         {R"({"id":10001,"uuid":"u1"})", R"({"id":10001,"uuid":"u1","data":[]})",
+          R"({"uuid":"u1","data":{}})", R"({"id":1,"data":{}})", R"({"id":{},"uuid":"u","data":{}})",
+          R"("vtr-webbrowser-clicked")", "not json", "", "[1,2]", R"({"id":1,"uuid":"u","data":null})"}) {
+        EXPECT_THROW(ParseBridgeRequest(bad), EBridgeArgumentError) << bad;
+    }
+}
+
+TEST(ArgumentReaders, TextBoolAndTry) {
+    const json data =
+        json::parse(R"({"s":"text","n":1.5,"i":5,"t":true,"f":false,"z":null,"o":{},"a":[],"e":""})");
+    EXPECT_EQ(GetTextArg(data, "s", "d"), "text");
+    EXPECT_EQ(GetTextArg(data, "n", "d"), "1.5");
+    EXPECT_EQ(GetTextArg(data, "i", "d"), "5");
+    EXPECT_EQ(GetTextArg(data, "t", "d"), "true");
+    EXPECT_EQ(GetTextArg(data, "f", "d"), "false");
+    EXPECT_EQ(GetTextArg(data, "z", "d"), "d");
+    EXPECT_EQ(GetTextArg(data, "missing", "d"), "d");
+    EXPECT_EQ(GetTextArg(data, "e", "d"), "");
+    EXPECT_THROW(GetTextArg(data, "o", "d"), EBridgeArgumentError);
+    EXPECT_THROW(GetTextArg(data, "a", "d"), EBridgeArgumentError);
+
+    EXPECT_TRUE(GetBoolArg(data, "t", false));
+    EXPECT_FALSE(GetBoolArg(data, "f", true));
+    EXPECT_TRUE(GetBoolArg(data, "missing", true));
+    EXPECT_FALSE(GetBoolArg(data, "z", false));
+    EXPECT_TRUE(GetBoolArg(data, "o", true));
+
+    std::string text = "unchanged";
+    EXPECT_FALSE(TryGetTextArg(data, "o", text));
+    EXPECT_FALSE(TryGetTextArg(data, "missing", text));
+    EXPECT_EQ(text, "unchanged");
+    EXPECT_TRUE(TryGetTextArg(data, "z", text));
+    EXPECT_EQ(text, "");
+    EXPECT_TRUE(TryGetTextArg(data, "i", text));
+    EXPECT_EQ(text, "5");
+}
+
+TEST(BridgeReply, FormatAndResults) {
+    EXPECT_EQ(FormatBridgeReply("u1", TextResult("2022.4"), true),
+              R"({"uuid": "u1", "success": true, "result": "2022.4"})");
+    EXPECT_EQ(FormatBridgeReply("u2", BoolResult(false), false),
+              R"({"uuid": "u2", "success": false, "result": false})");
+    const std::vector<std::string> items = {"a\"b", "c\\d\ne"};
+    EXPECT_EQ(ArrayResult(items), R"(["a\"b","c\\d\ne"])");
+    EXPECT_EQ(ArrayResult(std::vector<std::string>{}), "[]");
+    // The page receives exactly the texts sent.
+    const json parsed = json::parse(FormatBridgeReply("u", ArrayResult(items), true));
+    EXPECT_EQ(parsed["result"][0], "a\"b");
+    EXPECT_EQ(parsed["result"][1], "c\\d\ne");
+}
