@@ -126,7 +126,8 @@ private:
         FOut.erase(0, FPos);
         FTotalOut += FPos;
         FPos = 0;
-        const std::size_t room = std::max<std::size_t>(Wanted, 16 * 1024);
+        // Small steps: the header is the first hundred bytes of a stream of several kilobytes.
+        const std::size_t room = std::max<std::size_t>(Wanted, 512);
         if (FTotalOut + FOut.size() + Wanted > TStyleResource::MaxInflatedSize) {
             FError = "style data inflates beyond the size limit";
             return false;
