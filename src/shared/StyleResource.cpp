@@ -55,6 +55,7 @@ public:
     const std::string& Error() const { return FError; }
 
     // The next Count bytes of the inflated stream; false (with Error set) when they do not exist.
+    // Out stays valid only until the next call: the buffer drops what was handed out.
     bool Take(std::size_t Count, std::string_view& Out) {
         while (FOut.size() - FPos < Count) {
             if (!Inflate(Count - (FOut.size() - FPos))) {
