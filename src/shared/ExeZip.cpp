@@ -106,6 +106,10 @@ void TExeZip::Open(const TMemoryStream& Stream) {
 
 void TExeZip::Open(std::string_view Bytes) {
     Close();
+    if (Bytes.empty()) {
+        // The library would take no bytes for an empty archive; no bytes are no archive.
+        throw EExeZipError("Cannot open the application archive: it holds no bytes");
+    }
     zip_error_t error;
     zip_error_init(&error);
     // Borrowed, not freed by the library: the caller's stream owns the bytes.
