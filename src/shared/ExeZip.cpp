@@ -255,6 +255,13 @@ bool TExeZip::TImpl::ExtractOwn(std::int64_t index, const TInfo& info, TStream& 
 }
 
 bool TExeZip::TImpl::ExtractLibrary(std::int64_t index, TStream& stream) {
+    // Opening an entry whose method the library lacks fails anyway, and libzip 1.7 leaks on
+    // that path: ask first.
+    const TInfo& info = Infos[static_cast<std::size_t>(index)];
+    if (info.Valid && (!zip_encryption_method_supported(info.Encryption, 0) ||
+                       !zip_compression_method_supported(info.Method, 0))) {
+        return false;
+    }
     TFileHandle file(zip_fopen_index(Archive.get(), static_cast<zip_uint64_t>(index), 0));
     if (!file) {
         return false;
