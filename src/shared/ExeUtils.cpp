@@ -115,8 +115,9 @@ void TExeUtils::ExtractZipFromExe(const std::string& ZipPath) {
     if (!LocateArchive(offset, size)) {
         return;
     }
-    TFileStream zip(ZipPath, TFileMode::Create);
+    // The executable first: a failure to open it leaves no empty archive file behind.
     TFileStream exe(FExePath, TFileMode::OpenRead);
+    TFileStream zip(ZipPath, TFileMode::Create);
     exe.SetPosition(offset);
     CopyChunks(exe, zip, size);
     zip.Close();

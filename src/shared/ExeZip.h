@@ -54,8 +54,9 @@ public:
     std::int64_t FileCount() const;
 
     // Stored entries under the traditional cipher are decrypted by the reader itself, with the
-    // CRC taken from the cipher's own key; this is several times faster than the ZIP library's
-    // decoder. Switched off, every entry goes through the library (kept for comparison).
+    // CRC taken from the cipher's own key: about 1.4 times the ZIP library's decoder, and as
+    // fast as the bare cipher. Switched off, every entry goes through the library (kept for
+    // comparison).
     void SetOwnDecryption(bool Value);
 
 private:

@@ -180,10 +180,6 @@ std::int64_t TFileStream::Seek(std::int64_t Offset, TSeekOrigin Origin) {
     return static_cast<std::int64_t>(std::streamoff(pos));
 }
 
-std::int64_t TFileStream::Size() {
-    return TStream::Size();
-}
-
 void TFileStream::Close() {
     if (!FBuffer.is_open()) {
         return;

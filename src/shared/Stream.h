@@ -95,7 +95,6 @@ public:
     void Write(const void* Buffer, std::size_t Count) override;
     using TStream::Write;
     std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override;
-    std::int64_t Size() override;
 
     // Writes out what is buffered and closes the file; raises EStreamError when that fails.
     void Close();
