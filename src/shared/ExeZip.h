@@ -35,6 +35,7 @@ public:
     // reader borrows those bytes: the stream must stay unchanged and alive while the reader is
     // open. Raises EExeZipError when they are not a ZIP archive.
     void Open(const TMemoryStream& Stream);
+    void Open(TMemoryStream&& Stream) = delete; // the bytes must outlive the reader
     void Open(std::string_view Bytes);
     void Close();
     bool Active() const;
