@@ -4,7 +4,8 @@
 
 namespace Platform {
 
-// The full, real path of the running executable (never argv[0]).
-std::string ExecutablePath();
+// The full path of the running executable's file, links resolved; empty when the system
+// cannot tell.
+std::string GetExecutablePath();
 
 } // namespace Platform

@@ -161,7 +161,7 @@ bool TSysUtils::DeleteDirectory(const std::string& DirPath) {
 }
 
 bool TSysUtils::RestartApplication() {
-    const bool started = ShellOpen(Platform::ExecutablePath());
+    const bool started = ShellOpen(Platform::GetExecutablePath());
     if (TerminateApplication) {
         TerminateApplication();
     }

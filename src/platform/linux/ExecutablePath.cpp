@@ -1,13 +1,23 @@
 #include "platform/ExecutablePath.h"
 
-#include <filesystem>
+#include <limits.h>
+#include <unistd.h>
+#include <vector>
 
 namespace Platform {
 
-std::string ExecutablePath() {
-    std::error_code ec;
-    const auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : path.string();
+std::string GetExecutablePath() {
+    std::vector<char> buffer(PATH_MAX);
+    for (;;) {
+        const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0) {
+            return {};
+        }
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            return std::string(buffer.data(), static_cast<std::size_t>(n));
+        }
+        buffer.resize(buffer.size() * 2);
+    }
 }
 
 } // namespace Platform

@@ -1,0 +1,274 @@
+#!/usr/bin/python3
+"""vtr-pack from the outside: packs test applications with a stand-in runtime that lists its
+own archive, and checks the listing, reproducibility, what 7-Zip and Python's zipfile read,
+and that bad input is refused with a clear message and leaves no file behind."""
+
+import argparse
+import os
+import shutil
+import stat
+import subprocess
+import sys
+import tempfile
+import unittest
+import zipfile
+import zlib
+
+PASSWORD = b"mz7tqa1wlc5xpyhv8gfb2ruke6nsj0dqw4ly"
+ARGS = None
+
+
+def crc(data):
+    return "%08x" % (zlib.crc32(data) & 0xFFFFFFFF)
+
+
+class PackTest(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="vtr-pack-test-")
+        self.app = os.path.join(self.dir, "site")
+        self.files = {
+            "index.html": b"<!doctype html><h1>Hello</h1>",
+            "css/Site.CSS": b"body { color: red }\n",
+            "img/logo.bin": bytes(range(256)) * 300,
+            "with space.txt": b"blank in the name",
+            "caf\u00e9/\u4e2d\u6587.txt": "non-ASCII names".encode(),
+            "deep/a/b/c/empty.txt": b"",
+        }
+        for name, data in self.files.items():
+            self.write(os.path.join(self.app, name), data)
+        os.makedirs(os.path.join(self.app, "empty-folder"))
+        self.engine = self.write(os.path.join(self.dir, "libengine.so"), b"\x7fELF engine stand-in" * 100)
+        self.js = self.write(os.path.join(self.dir, "extra.js"), b"console.log('extra');\n")
+        self.installer = self.write(os.path.join(self.dir, "setup.exe"), b"MZ installer stand-in")
+        self.out = os.path.join(self.dir, "out")
+        os.makedirs(self.out)
+
+    def tearDown(self):
+        for root, dirs, _ in os.walk(self.dir):
+            for d in dirs:
+                os.chmod(os.path.join(root, d), 0o755)
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    @staticmethod
+    def write(path, data):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def pack(self, *extra, output="app", app=None, runtime=None, engine=None, keys=True, prefix=()):
+        args = [*prefix, ARGS.vtr_pack, app or self.app, "-o", os.path.join(self.out, output),
+                "--runtime", runtime or ARGS.lister, "--engine", engine or self.engine]
+        if keys:
+            args += ["--id", "com.example.test", "--name", "Test App", "--dir-name", "app"]
+        return subprocess.run(args + list(extra), capture_output=True, text=True, timeout=120)
+
+    def pack_ok(self, *extra, **kw):
+        r = self.pack(*extra, **kw)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        return os.path.join(self.out, kw.get("output", "app"))
+
+    def expected_entries(self, extra_root=()):
+        names = ["vtr.ini", "WebView2LoaderWin64.dll", *extra_root, "app/"]
+        tree = set()
+        for name in self.files:
+            parts = name.split("/")
+            for i in range(1, len(parts)):
+                tree.add("app/" + "/".join(parts[:i]) + "/")
+            tree.add("app/" + name)
+        tree.add("app/empty-folder/")
+        # Sorted byte-wise, as vtr-pack stores them.
+        return names + sorted(tree, key=lambda s: s.encode())
+
+    def test_packed_runtime_reads_its_own_archive(self):
+        exe = self.pack_ok("--webviewjs", self.js, "--installer", self.installer, "--width", "1024")
+        self.assertTrue(os.access(exe, os.X_OK))
+        r = subprocess.run([exe], capture_output=True, timeout=60)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        rows = [line.split(b"\t") for line in r.stdout.splitlines()]
+        names = [row[0].decode() for row in rows]
+        self.assertEqual(names, self.expected_entries(["WebView2Installer.exe", "vtr-webviewjs"]))
+        self.assertTrue(all(row[3] == b"ok" for row in rows), rows)
+        got = {row[0].decode(): (int(row[1]), row[2].decode()) for row in rows}
+        for name, data in self.files.items():
+            self.assertEqual(got["app/" + name], (len(data), crc(data)), name)
+        with open(self.engine, "rb") as f:
+            self.assertEqual(got["WebView2LoaderWin64.dll"][1], crc(f.read()))
+        ini = "\ufeff[App]\r\nID=com.example.test\r\nName=Test App\r\nDirName=app\r\nWidth=1024\r\n".encode()
+        self.assertEqual(got["vtr.ini"], (len(ini), crc(ini)))
+
+        # The plain runtime carries nothing and says so.
+        r = subprocess.run([ARGS.lister], capture_output=True, timeout=60)
+        self.assertEqual((r.returncode, r.stdout.strip()), (3, b"no archive"))
+
+    def test_same_inputs_give_the_same_bytes(self):
+        first = self.pack_ok(output="first")
+        # Newer time stamps and another output name change nothing.
+        for name in self.files:
+            os.utime(os.path.join(self.app, name), (1, 1))
+        second = self.pack_ok(output="second")
+        with open(first, "rb") as a, open(second, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+
+    def test_zipfile_reads_the_agreed_layout(self):
+        exe = self.pack_ok()
+        with zipfile.ZipFile(exe) as z:
+            z.setpassword(PASSWORD)
+            self.assertEqual(z.comment, b"")
+            infos = z.infolist()
+            self.assertEqual([i.filename.encode("cp437").decode("utf-8") for i in infos], self.expected_entries())
+            for i in infos:
+                self.assertEqual((i.flag_bits, i.compress_type, i.create_version, i.extract_version),
+                                 (0x0009, zipfile.ZIP_STORED, 20, 20), i.filename)
+                self.assertEqual(i.date_time, (2022, 1, 1, 12, 0, 0))
+                self.assertEqual(i.compress_size, i.file_size + 12)
+                self.assertEqual(i.external_attr, 0x10 if i.filename.endswith("/") else 0)
+                data = z.read(i)  # checks the CRC
+                name = i.filename.encode("cp437").decode("utf-8")
+                if name.startswith("app/") and not name.endswith("/"):
+                    self.assertEqual(data, self.files[name[4:]])
+            with self.assertRaises(RuntimeError):
+                z.setpassword(b"wrong")
+                z.read("app/index.html")
+
+    @unittest.skipUnless(shutil.which("7z"), "7z (p7zip-full) is not installed")
+    def test_7zip_tests_and_extracts_with_the_password(self):
+        exe = self.pack_ok()
+        pw = "-p" + PASSWORD.decode()
+        r = subprocess.run(["7z", "t", pw, exe], capture_output=True, text=True, timeout=120)
+        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+        self.assertIn("Everything is Ok", r.stdout)
+        target = os.path.join(self.dir, "x")
+        r = subprocess.run(["7z", "x", pw, "-o" + target, exe], capture_output=True, text=True, timeout=120)
+        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+        for name, data in self.files.items():
+            with open(os.path.join(target, "app", name), "rb") as f:
+                self.assertEqual(f.read(), data, name)
+        self.assertTrue(os.path.isdir(os.path.join(target, "app", "empty-folder")))
+        r = subprocess.run(["7z", "t", "-pwrong", exe], capture_output=True, text=True, timeout=120)
+        self.assertNotEqual(r.returncode, 0)
+
+    def test_windows_runtime_gets_the_archive_behind_its_sections(self):
+        if not ARGS.pe_fixture:
+            self.skipTest("x86_64-w64-mingw32-gcc is not installed: no PE runtime to pack")
+        exe = self.pack_ok(runtime=ARGS.pe_fixture, output="app.exe")
+        size = os.path.getsize(ARGS.pe_fixture)
+        with open(exe, "rb") as f, open(ARGS.pe_fixture, "rb") as pe:
+            data = f.read()
+            self.assertEqual(data[:size], pe.read())
+        self.assertEqual(data[size:size + 4], b"PK\x03\x04")
+        with zipfile.ZipFile(exe) as z:
+            z.setpassword(PASSWORD)
+            self.assertEqual(z.read("app/index.html"), self.files["index.html"])
+
+    def test_help_documents_every_option_and_the_cipher(self):
+        r = subprocess.run([ARGS.vtr_pack, "--help"], capture_output=True, text=True, timeout=60)
+        self.assertEqual(r.returncode, 0)
+        options = ["--output", "--runtime", "--engine", "--webviewjs", "--installer", "--ini", "--id", "--name",
+                   "--dir-name", "--index-html", "--theme", "--allow-instances", "--edge-installer",
+                   "--install-form-color", "--install-indicator-color", "--install-indicator-type", "--password",
+                   "--allow-debug", "--allow-zoom", "--allow-context-menu", "--top", "--left", "--width",
+                   "--height", "--max-width", "--max-height", "--min-width", "--min-height", "--window-position",
+                   "--window-style", "--window-border", "--window-state", "--window-order", "--dynamic-app-title",
+                   "--quiet", "--help", "--version"]
+        for option in options:
+            self.assertIn(option + " ", r.stdout)
+        self.assertIn("ZipCrypto", r.stdout)
+        self.assertIn("NOT protection", r.stdout)
+
+    def test_ini_file_is_stored_byte_for_byte(self):
+        ini = b"; packed as is\n[App]\nID=com.example.ini\nName=From File\nDirName=web/app\nIndexHtml=css/site.css#top\n"
+        path = self.write(os.path.join(self.dir, "vtr.ini"), ini)
+        exe = self.pack_ok("--ini", path, keys=False)
+        with zipfile.ZipFile(exe) as z:
+            z.setpassword(PASSWORD)
+            self.assertEqual(z.read("vtr.ini"), ini)
+            self.assertEqual(z.namelist()[2:5], ["web/", "web/app/", "web/app/caf\u00e9/".encode().decode("cp437")])
+
+    def test_bad_input_is_refused_and_leaves_no_file(self):
+        text_file = self.write(os.path.join(self.dir, "notes.txt"), b"just text")
+        good = self.pack_ok(output="packed")
+        ini_no_dir = self.write(os.path.join(self.dir, "nodir.ini"), b"[App]\nID=x\nName=y\n")
+        cases = [
+            ("missing folder", dict(app=os.path.join(self.dir, "nope")), (), "does not exist"),
+            ("no ID", dict(keys=False), ("--name", "N", "--dir-name", "app"), "--id is required"),
+            ("empty Name", dict(keys=False), ("--id", "i", "--name", "", "--dir-name", "app"), "--name is required"),
+            ("missing start page", {}, ("--index-html", "start.html"), 'start page "start.html" is not in'),
+            ("empty start page", {}, ("--index-html", ""), "IndexHtml is empty"),
+            ("ini without DirName", dict(keys=False), ("--ini", ini_no_dir), "gives no DirName"),
+            ("ini and options", {}, ("--ini", ini_no_dir), "--ini cannot be combined"),
+            ("DirName with a slash at the end", dict(keys=False), ("--id", "i", "--name", "n", "--dir-name", "app/"),
+             "must be a folder name"),
+            ("not a number", {}, ("--width", "wide"), '--width: "wide" is not a whole number'),
+            ("out of range", {}, ("--window-border", "9"), "outside 0..5"),
+            ("not yes or no", {}, ("--allow-zoom", "maybe"), "not a yes/no value"),
+            ("blank kept at the end", {}, ("--theme", "Dark "), "would read back as"),
+            ("unknown option", {}, ("--colour", "red"), "unknown option --colour"),
+            ("missing engine", dict(engine=os.path.join(self.dir, "none.so")), (), "does not exist"),
+            ("installer is a folder", {}, ("--installer", self.dir), "is a folder"),
+            ("runtime is no executable", dict(runtime=text_file), (), "is not an ELF or PE executable"),
+            ("runtime already packed", dict(runtime=good), (), "already carries"),
+            ("output in the app folder", dict(output="../site/app.bin"), (), "lies inside the application folder"),
+            ("output folder missing", dict(output="no/such/app"), (), "does not exist"),
+        ]
+        for what, kw, extra, message in cases:
+            with self.subTest(what):
+                before = sorted(os.listdir(self.out))
+                r = self.pack(*extra, **kw)
+                self.assertNotEqual(r.returncode, 0)
+                self.assertIn(message, r.stderr)
+                self.assertEqual(sorted(os.listdir(self.out)), before)  # nothing written, no temporary file
+                self.assertFalse(os.path.exists(os.path.join(self.app, "app.bin")))
+
+    def test_unreadable_or_odd_files_are_refused(self):
+        self.pack_ok(output="app")
+        with open(os.path.join(self.out, "app"), "rb") as f:
+            before = f.read()
+        odd = os.path.join(self.dir, "odd")
+        shutil.copytree(self.app, odd)
+        cases = []
+        bad_name = os.path.join(odd.encode(), b"bad\xffname.txt")
+        cases.append(("name not UTF-8", lambda: open(bad_name, "wb").close(), '"app/bad\\xFFname.txt" is not valid UTF-8',
+                      lambda: os.unlink(bad_name)))
+        link = os.path.join(odd, "dangling")
+        cases.append(("dangling link", lambda: os.symlink("/nonexistent/x", link), "symbolic link to nothing",
+                      lambda: os.unlink(link)))
+        loop = os.path.join(odd, "css", "loop")
+        cases.append(("link loop", lambda: os.symlink("..", loop), "link loop", lambda: os.unlink(loop)))
+        fifo = os.path.join(odd, "pipe")
+        cases.append(("named pipe", lambda: os.mkfifo(fifo), "not a regular file", lambda: os.unlink(fifo)))
+        secret = os.path.join(odd, "secret.txt")
+
+        def make_secret():
+            self.write(secret, b"x")
+            os.chmod(secret, 0)
+        cases.append(("unreadable file", make_secret, "Permission denied", lambda: os.unlink(secret)))
+        for what, make, message, undo in cases:
+            with self.subTest(what):
+                make()
+                try:
+                    prefix = ()
+                    if what == "unreadable file" and os.geteuid() == 0:
+                        # Root reads any file: pack as nobody instead.
+                        if not shutil.which("setpriv"):
+                            self.skipTest("running as root without setpriv")
+                        prefix = ("setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--")
+                        os.chmod(self.dir, 0o755)
+                        os.chmod(self.out, 0o777)
+                    r = self.pack(app=odd, output="app", prefix=prefix)
+                    self.assertNotEqual(r.returncode, 0)
+                    self.assertIn(message, r.stderr)
+                    self.assertEqual(os.listdir(self.out), ["app"])
+                    with open(os.path.join(self.out, "app"), "rb") as f:
+                        self.assertEqual(f.read(), before)  # the earlier output is untouched
+                finally:
+                    undo()
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--vtr-pack", required=True)
+    parser.add_argument("--lister", required=True)
+    parser.add_argument("--pe-fixture", default="")
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

@@ -1,0 +1,261 @@
+#include "ExeFixtures.h"
+#include "shared/ArchiveConventions.h"
+#include "shared/ExeZip.h"
+#include "shared/ZipCrypto.h"
+#include "shared/ZipWriter.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+#include <zlib.h>
+
+using namespace Shared;
+
+namespace {
+
+std::uint32_t U16(const std::string& s, std::size_t at) {
+    return static_cast<std::uint8_t>(s[at]) | static_cast<std::uint8_t>(s[at + 1]) << 8;
+}
+std::uint32_t U32(const std::string& s, std::size_t at) {
+    return U16(s, at) | U16(s, at + 2) << 16;
+}
+std::uint32_t Crc(std::string_view s) {
+    return static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(s.data()), static_cast<uInt>(s.size())));
+}
+
+struct TFile {
+    std::string Name, Data;
+};
+
+std::string Write(const std::vector<TFile>& files, std::string_view prefix = {},
+                  std::string_view password = Archive::Password) {
+    TMemoryStream target;
+    target.Write(prefix);
+    TZipWriter writer(target, password);
+    for (const TFile& f : files) {
+        if (!f.Name.empty() && f.Name.back() == '/') {
+            writer.AddFolder(f.Name);
+        } else {
+            writer.AddFile(f.Name, f.Data);
+        }
+    }
+    writer.Finish();
+    EXPECT_EQ(writer.Size() + prefix.size(), static_cast<std::uint64_t>(target.Size()));
+    return std::string(target.View().substr(prefix.size()));
+}
+
+struct TOpened {
+    std::string Bytes;
+    TExeZip Zip;
+    explicit TOpened(std::string bytes, std::string_view password = Archive::Password)
+        : Bytes(std::move(bytes)) {
+        Zip.SetPassword(password);
+        Zip.Open(Bytes);
+    }
+};
+
+const std::vector<TFile> Sample = {
+    {"vtr.ini", "[App]\r\nID=x\r\n"},
+    {"app/", ""},
+    {"app/Index.HTML", "<html>hello</html>"},
+    {"app/img/", ""},
+    {"app/img/logo.png", Fixtures::Pattern(70000, 9)},
+};
+
+} // namespace
+
+TEST(ZipWriter, WritesTheAgreedLayoutByteForByte) {
+    const std::string prefix = "runtime image bytes";
+    const std::string a = Write(Sample, prefix);
+    EXPECT_EQ(a, Write(Sample, "other prefix")); // offsets count from the archive, so the same bytes
+
+    std::size_t at = 0;
+    for (const TFile& f : Sample) {
+        SCOPED_TRACE(f.Name);
+        ASSERT_EQ(U32(a, at), 0x04034B50u);
+        EXPECT_EQ(U16(a, at + 4), 20u);
+        EXPECT_EQ(U16(a, at + 6), 0x0009u);
+        EXPECT_EQ(U16(a, at + 8), 0u);
+        EXPECT_EQ(U16(a, at + 10), 0x6000u); // 12:00:00
+        EXPECT_EQ(U16(a, at + 12), (42u << 9) | (1u << 5) | 1u);
+        EXPECT_EQ(U32(a, at + 14), Crc(f.Data));
+        EXPECT_EQ(U32(a, at + 18), f.Data.size() + 12);
+        EXPECT_EQ(U32(a, at + 22), f.Data.size());
+        EXPECT_EQ(a.substr(at + 30, U16(a, at + 26)), f.Name);
+        EXPECT_EQ(U16(a, at + 28), 0u);
+        // No data descriptor follows the data: the next header comes straight after it.
+        at += 30 + f.Name.size() + 12 + f.Data.size();
+    }
+    const std::size_t directory = at;
+    for (const TFile& f : Sample) {
+        SCOPED_TRACE(f.Name);
+        ASSERT_EQ(U32(a, at), 0x02014B50u);
+        EXPECT_EQ(U16(a, at + 4), 20u);
+        EXPECT_EQ(U16(a, at + 6), 20u);
+        EXPECT_EQ(U16(a, at + 8), 0x0009u);
+        EXPECT_EQ(U32(a, at + 16), Crc(f.Data));
+        EXPECT_EQ(U32(a, at + 38), f.Name.back() == '/' ? 0x10u : 0u);
+        EXPECT_EQ(U16(a, at + 30) + U16(a, at + 32), 0u); // no extra field, no comment
+        at += 46 + f.Name.size();
+    }
+    ASSERT_EQ(U32(a, at), 0x06054B50u);
+    EXPECT_EQ(U16(a, at + 10), Sample.size());
+    EXPECT_EQ(U32(a, at + 16), directory);
+    EXPECT_EQ(U16(a, at + 20), 0u);
+    EXPECT_EQ(at + 22, a.size()); // the end record closes the archive
+}
+
+TEST(ZipWriter, ASourceThatChangedWhileBeingPackedIsRefused) {
+    TMemoryStream target;
+    TZipWriter writer(target, Archive::Password);
+    TMemoryStream shorter{std::string(10, 'x')}, longer{std::string(30, 'x')};
+    EXPECT_THROW(writer.AddFile("a", shorter, 20), EZipWriterError);
+    TZipWriter again(target, Archive::Password);
+    EXPECT_THROW(again.AddFile("b", longer, 20), EZipWriterError);
+}
+
+TEST(ZipCrypto, CrcFollowsFromTheFirstKey) {
+    for (const std::size_t size : {0u, 1u, 7u, 4096u, 100001u}) {
+        std::string data = Fixtures::Pattern(size, static_cast<unsigned>(size));
+        const std::string plain = data;
+        TZipCrypto enc("pw");
+        enc.Encrypt(reinterpret_cast<std::uint8_t*>(data.data()), data.size());
+        TZipCrypto dec("pw");
+        const std::uint32_t start = dec.Key0();
+        dec.Decrypt(reinterpret_cast<std::uint8_t*>(data.data()), data.size());
+        EXPECT_EQ(data, plain);
+        EXPECT_EQ(TZipCrypto::CrcFromKey0(start, dec.Key0(), size), Crc(plain)) << size;
+    }
+}
+
+TEST(ExeZip, FindsNamesIgnoringAsciiCaseInArchiveOrder) {
+    TOpened o(Write(Sample));
+    std::vector<std::string> names;
+    for (const TFile& f : Sample) {
+        names.push_back(f.Name);
+    }
+    EXPECT_EQ(o.Zip.FileNames(), names);
+    EXPECT_EQ(o.Zip.FileCount(), 5);
+    EXPECT_EQ(o.Zip.FindFile("app/index.html"), 2);
+    EXPECT_EQ(o.Zip.FindFile("APP/INDEX.html"), 2);
+    EXPECT_EQ(o.Zip.FindFile("VTR.INI"), 0);
+    EXPECT_EQ(o.Zip.FindFile("app/img/"), 3);
+    EXPECT_EQ(o.Zip.FindFile("app/img"), -1);
+    EXPECT_EQ(o.Zip.FindFile("app/index.htm"), -1);
+    EXPECT_EQ(o.Zip.FindFile(""), -1);
+
+    // Only ASCII letters fold: "É" and "é" are different names.
+    TOpened u(Write({{"caf\xC3\x89.txt", "a"}, {"A.txt", "first"}, {"a.TXT", "second"}}));
+    EXPECT_EQ(u.Zip.FindFile("caf\xC3\xA9.txt"), -1);
+    EXPECT_EQ(u.Zip.FindFile("CAF\xC3\x89.TXT"), 0);
+    EXPECT_EQ(u.Zip.ExtractToString("a.txt"), "first"); // the first of two that differ in case
+}
+
+TEST(ExeZip, ExtractsEverySizeThroughBothDecoders) {
+    std::vector<TFile> files;
+    for (const std::size_t size : {0u, 1u, 11u, 12u, 13u, 65535u, 65536u, 65537u, 200000u}) {
+        files.push_back({"f" + std::to_string(size), Fixtures::Pattern(size, static_cast<unsigned>(size))});
+    }
+    for (const bool own : {true, false}) {
+        SCOPED_TRACE(own ? "own decryption" : "library decryption");
+        TOpened o(Write(files));
+        o.Zip.SetOwnDecryption(own);
+        for (const TFile& f : files) {
+            EXPECT_EQ(o.Zip.ExtractToString(f.Name), f.Data) << f.Name;
+            EXPECT_TRUE(o.Zip.LastCrcOk()) << f.Name;
+        }
+    }
+}
+
+TEST(ExeZip, ExtractsAtTheStreamPositionAndMissingEntriesWriteNothing) {
+    TOpened o(Write(Sample));
+    TMemoryStream target;
+    target.Write("0123456789");
+    target.SetPosition(2);
+    o.Zip.ExtractToStream("APP/index.html", target);
+    EXPECT_EQ(target.View(), "01<html>hello</html>");
+    EXPECT_TRUE(o.Zip.LastCrcOk());
+
+    target.SetPosition(0);
+    o.Zip.ExtractToStream("app/missing.html", target);
+    EXPECT_EQ(target.View(), "01<html>hello</html>");
+    EXPECT_EQ(target.Position(), 0);
+    EXPECT_FALSE(o.Zip.LastCrcOk());
+
+    TExeZip closed;
+    EXPECT_EQ(closed.FindFile("vtr.ini"), -1);
+    EXPECT_EQ(closed.ExtractToString("vtr.ini"), "");
+}
+
+TEST(ExeZip, DamagedOrWronglyEncryptedEntriesNeverRaise) {
+    const std::string good = Write(Sample);
+    const std::string& data = Sample[4].Data;
+    // Flip one byte in the middle of logo.png's encrypted data.
+    std::string damaged = good;
+    const std::size_t logo = damaged.find("app/img/logo.png") + 16 + 12 + 1000;
+    damaged[logo] = static_cast<char>(damaged[logo] ^ 0x55);
+
+    for (const bool own : {true, false}) {
+        SCOPED_TRACE(own ? "own decryption" : "library decryption");
+        TOpened d(damaged);
+        d.Zip.SetOwnDecryption(own);
+        const std::string got = d.Zip.ExtractToString("app/img/logo.png");
+        EXPECT_FALSE(d.Zip.LastCrcOk());
+        EXPECT_LE(got.size(), data.size());
+        EXPECT_EQ(got.substr(0, 1000), data.substr(0, 1000)); // whatever came is the entry's start
+        EXPECT_EQ(d.Zip.ExtractToString("app/Index.HTML"), "<html>hello</html>"); // others unharmed
+        EXPECT_TRUE(d.Zip.LastCrcOk());
+
+        TOpened w(good, "wrong password");
+        w.Zip.SetOwnDecryption(own);
+        EXPECT_EQ(w.Zip.ExtractToString("app/img/logo.png"), "");
+        EXPECT_FALSE(w.Zip.LastCrcOk());
+        TOpened none(good, "");
+        none.Zip.SetOwnDecryption(own);
+        EXPECT_EQ(none.Zip.ExtractToString("vtr.ini"), "");
+    }
+}
+
+TEST(ExeZip, BytesThatAreNoArchiveAreRefusedOnOpen) {
+    const std::string good = Write(Sample);
+    for (const std::string& bad :
+         {std::string(), std::string("not a zip at all"), good.substr(0, good.size() - 30)}) {
+        TExeZip zip;
+        zip.SetPassword(Archive::Password);
+        EXPECT_THROW(zip.Open(bad), EExeZipError) << bad.size();
+        EXPECT_FALSE(zip.Active());
+    }
+}
+
+TEST(ExeZip, ReadsCompressedArchivesOfOtherWriters) {
+    // An archive made by the ZIP library: deflated, and encrypted where the library can.
+    const std::string text(50000, 'a');
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_source_keep(buffer);
+    zip_t* z = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
+    ASSERT_NE(z, nullptr);
+    const zip_int64_t i =
+        zip_file_add(z, "Deflated.txt", zip_source_buffer(z, text.data(), text.size(), 0), ZIP_FL_ENC_UTF_8);
+    ASSERT_GE(i, 0);
+    zip_set_file_compression(z, static_cast<zip_uint64_t>(i), ZIP_CM_DEFLATE, 9);
+    const bool encrypt = zip_encryption_method_supported(ZIP_EM_TRAD_PKWARE, 1) != 0;
+    if (encrypt) {
+        zip_file_set_encryption(z, static_cast<zip_uint64_t>(i), ZIP_EM_TRAD_PKWARE, "pw");
+    }
+    ASSERT_EQ(zip_close(z), 0);
+    zip_stat_t st;
+    ASSERT_EQ(zip_source_open(buffer), 0);
+    ASSERT_EQ(zip_source_stat(buffer, &st), 0);
+    std::string bytes(st.size, '\0');
+    ASSERT_EQ(zip_source_read(buffer, bytes.data(), bytes.size()), static_cast<zip_int64_t>(bytes.size()));
+    zip_source_close(buffer);
+    zip_source_free(buffer);
+    zip_error_fini(&error);
+    ASSERT_LT(bytes.size(), 5000u); // really compressed
+
+    TOpened o(bytes, "pw");
+    EXPECT_EQ(o.Zip.ExtractToString("deflated.TXT"), text);
+    EXPECT_TRUE(o.Zip.LastCrcOk());
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace VtrPack {
+
+// A command line that cannot be understood; the message says what to change.
+class EUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class TKeyKind { Text, Integer, Boolean };
+
+// One key of the "App" section of vtr.ini and the option that writes it.
+struct TIniKey {
+    std::string_view Key;
+    std::string_view Option; // without the leading "--"
+    TKeyKind Kind;
+    std::string_view Default;
+    std::string_view Help;
+    int Min = 0, Max = -1; // accepted range when Max >= Min
+};
+
+// Every key the runtime reads, in the order they are written.
+const std::vector<TIniKey>& IniKeys();
+
+struct TPackOptions {
+    std::string AppDir;
+    std::string Output;
+    std::string Runtime;   // empty: the runtime "vtr" beside vtr-pack
+    std::string IniFile;   // empty: vtr.ini is written from IniValues
+    std::string Engine;    // stored as WebView2LoaderWin64.dll
+    std::string WebviewJs; // stored as vtr-webviewjs
+    std::string Installer; // stored as WebView2Installer.exe
+    // Key and value as given; values of Boolean keys already read as "1" or "0".
+    std::vector<std::pair<std::string, std::string>> IniValues;
+    bool Help = false;
+    bool Version = false;
+    bool Quiet = false;
+};
+
+// Reads the arguments after the program name. Raises EUsageError.
+TPackOptions ParseCommandLine(const std::vector<std::string>& Args);
+std::string HelpText();
+
+// vtr.ini from the given values: UTF-8 with a byte-order mark, section "App", CR LF lines,
+// keys in table order. Raises EUsageError when a value would not read back as given.
+std::string BuildIniText(const std::vector<std::pair<std::string, std::string>>& Values);
+
+} // namespace VtrPack

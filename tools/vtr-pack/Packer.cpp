@@ -1,0 +1,437 @@
+#include "Packer.h"
+
+#include "platform/ExecutablePath.h"
+#include "shared/ArchiveConventions.h"
+#include "shared/ExeHeaders.h"
+#include "shared/ExeUtils.h"
+#include "shared/ExeZip.h"
+#include "shared/IniDocument.h"
+#include "shared/StrUtils.h"
+#include "shared/Unicode.h"
+#include "shared/ZipWriter.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <random>
+
+namespace VtrPack {
+
+namespace fs = std::filesystem;
+using namespace Shared;
+
+namespace {
+
+std::string Quote(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+// One entry of the archive to be written.
+struct TSource {
+    std::string Name;
+    bool IsFolder = false;
+    std::string Bytes; // used when Path is empty
+    fs::path Path;     // a file read while writing
+    std::uint64_t Size = 0;
+};
+
+// Counts what it is given and keeps nothing: the verify step only needs sizes and CRCs.
+class TCountingStream final : public TStream {
+public:
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    void Write(const void*, std::size_t Count) override { FCount += Count; }
+    std::int64_t Seek(std::int64_t, TSeekOrigin) override { return static_cast<std::int64_t>(FCount); }
+    std::uint64_t Count() const { return FCount; }
+
+private:
+    std::uint64_t FCount = 0;
+};
+
+// Removes the temporary output unless it was committed by renaming it over the output.
+class TTempFile {
+public:
+    explicit TTempFile(fs::path path) : FPath(std::move(path)) {}
+    ~TTempFile() {
+        if (!FCommitted) {
+            std::error_code ec;
+            fs::remove(FPath, ec);
+        }
+    }
+    TTempFile(const TTempFile&) = delete;
+    TTempFile& operator=(const TTempFile&) = delete;
+    const fs::path& Path() const { return FPath; }
+    void Commit() { FCommitted = true; }
+
+private:
+    fs::path FPath;
+    bool FCommitted = false;
+};
+
+// A readable regular file, or a refusal that says which option named it.
+std::uint64_t CheckInputFile(const std::string& what, const std::string& path) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) {
+        throw EPackError(what + " " + Quote(path) + " does not exist");
+    }
+    if (fs::is_directory(status)) {
+        throw EPackError(what + " " + Quote(path) + " is a folder, not a file");
+    }
+    if (!fs::is_regular_file(status)) {
+        throw EPackError(what + " " + Quote(path) + " is not a regular file");
+    }
+    try {
+        TFileStream probe(path, TFileMode::OpenRead);
+    } catch (const EStreamError& e) {
+        throw EPackError(std::string(what) + ": " + e.what());
+    }
+    return fs::file_size(path);
+}
+
+// The name with every byte of a malformed sequence shown as \xHH, so the message stays text.
+std::string Printable(std::string_view name) {
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < name.size()) {
+        const std::size_t start = pos;
+        const char32_t cp = DecodeUtf8(name, pos);
+        const std::string_view piece = name.substr(start, pos - start);
+        if (cp == ReplacementCharacter && piece != "\xEF\xBF\xBD") {
+            static const char digits[] = "0123456789ABCDEF";
+            const auto b = static_cast<unsigned char>(piece[0]);
+            out += "\\x";
+            out += digits[b >> 4];
+            out += digits[b & 15];
+        } else {
+            out += piece;
+        }
+    }
+    return out;
+}
+
+void CheckName(const std::string& relative) {
+    if (MakeValidUtf8(relative) != relative) {
+        throw EPackError("the file name " + Quote(Printable(relative)) +
+                         " is not valid UTF-8; pages could not name it in a URL. Rename it");
+    }
+    if (relative.find('\\') != std::string::npos) {
+        throw EPackError("the file name " + Quote(relative) +
+                         " holds a backslash, which archive readers take for a folder separator. Rename it");
+    }
+}
+
+// Every folder and file below dir, links followed; a link that leads back into one of its own
+// parent folders is refused rather than followed for ever.
+void Walk(const fs::path& dir, const std::string& prefix, std::vector<fs::path>& parents,
+          std::vector<TSource>& out) {
+    std::error_code ec;
+    fs::directory_iterator it(dir, ec);
+    if (ec) {
+        throw EPackError("cannot read the folder " + Quote(dir.string()) + ": " + ec.message());
+    }
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        const fs::path path = it->path();
+        const std::string name = prefix + path.filename().string();
+        CheckName(name);
+        const fs::file_status status = fs::status(path, ec);
+        if (ec || !fs::exists(status)) {
+            throw EPackError(Quote(path.string()) + (fs::is_symlink(fs::symlink_status(path, ec))
+                                                         ? " is a symbolic link to nothing"
+                                                         : " cannot be read: " + ec.message()));
+        }
+        if (fs::is_directory(status)) {
+            const fs::path real = fs::canonical(path, ec);
+            if (ec || std::find(parents.begin(), parents.end(), real) != parents.end()) {
+                throw EPackError(Quote(path.string()) +
+                                 " leads back into a folder that holds it (a link loop)");
+            }
+            out.push_back({name + "/", true, {}, {}, 0});
+            parents.push_back(real);
+            Walk(path, name + "/", parents, out);
+            parents.pop_back();
+        } else if (fs::is_regular_file(status)) {
+            const std::uint64_t size = fs::file_size(path, ec);
+            if (ec) {
+                throw EPackError(Quote(path.string()) + " cannot be read: " + ec.message());
+            }
+            out.push_back({name, false, {}, path, size});
+        } else {
+            throw EPackError(Quote(path.string()) + " is not a regular file (a device, socket or pipe)");
+        }
+    }
+    if (ec) {
+        throw EPackError("cannot read the folder " + Quote(dir.string()) + ": " + ec.message());
+    }
+}
+
+void CheckDirName(const std::string& dirName) {
+    const auto parts = TStrUtils::ExplodeStrings("/", dirName);
+    const bool bad = dirName.find('\\') != std::string::npos ||
+                     std::any_of(parts.begin(), parts.end(),
+                                 [](const std::string& p) { return p.empty() || p == "." || p == ".."; });
+    if (bad) {
+        throw EPackError("DirName " + Quote(dirName) +
+                         " must be a folder name such as app or web/app: no leading or trailing \"/\", "
+                         "no \".\" or \"..\", no backslash");
+    }
+}
+
+// The vtr.ini text, and the identity the runtime will read from it.
+struct TIni {
+    std::string Text;
+    std::string DirName;
+    std::string IndexHtml;
+};
+
+TIni LoadIni(const TPackOptions& o) {
+    TIni ini;
+    const bool fromFile = !o.IniFile.empty();
+    if (fromFile) {
+        CheckInputFile("--ini", o.IniFile);
+        TFileStream file(o.IniFile, TFileMode::OpenRead);
+        ini.Text.resize(static_cast<std::size_t>(file.Size()));
+        file.ReadBuffer(ini.Text.data(), ini.Text.size());
+    } else {
+        ini.Text = BuildIniText(o.IniValues);
+    }
+    TIniDocument doc;
+    doc.LoadFromBytes(ini.Text);
+    // The runtime ends without a word when one of these is empty, so say it here.
+    const std::pair<const char*, const char*> required[] = {
+        {"ID", "--id"}, {"Name", "--name"}, {"DirName", "--dir-name"}};
+    for (const auto& [key, option] : required) {
+        if (doc.ReadString("App", key, "").empty()) {
+            throw EPackError(
+                fromFile ? Quote(o.IniFile) + " gives no " + key + " in section [App]; the runtime needs it"
+                         : std::string(option) + " is required: the runtime does not start without " + key);
+        }
+    }
+    ini.DirName = doc.ReadString("App", "DirName", "");
+    ini.IndexHtml = doc.ReadString("App", "IndexHtml", "index.html");
+    CheckDirName(ini.DirName);
+    return ini;
+}
+
+void CheckStartPage(const TIni& ini, const std::vector<TSource>& sources, const std::string& appDir) {
+    if (ini.IndexHtml.empty()) {
+        throw EPackError("IndexHtml is empty: the runtime would open no page");
+    }
+    // The page is requested as a URL: a fragment never reaches the archive and "%20" is a blank.
+    std::string page = ini.IndexHtml.substr(0, ini.IndexHtml.find('#'));
+    page = TStrUtils::ReplaceAll(page, "%20", " ");
+    const std::string entry = TStrUtils::LowerCaseAscii(ini.DirName + "/" + page);
+    const bool found = std::any_of(sources.begin(), sources.end(), [&](const TSource& s) {
+        return !s.IsFolder && TStrUtils::LowerCaseAscii(s.Name) == entry;
+    });
+    if (!found) {
+        throw EPackError("the start page " + Quote(ini.IndexHtml) + " is not in the application folder " +
+                         Quote(appDir) + "; add it or choose another with --index-html");
+    }
+}
+
+std::string RandomSuffix() {
+    std::random_device rd;
+    static const char digits[] = "0123456789abcdef";
+    std::string s;
+    for (int i = 0; i < 12; ++i) {
+        s += digits[rd() % 16];
+    }
+    return s;
+}
+
+void Verify(const fs::path& path, std::uint64_t runtimeSize, const std::vector<TSource>& sources) {
+    const auto fail = [](const std::string& why) {
+        throw EPackError("verifying the written file failed: " + why);
+    };
+    TExeUtils utils(path.string());
+    if (utils.GetAttachedStubOffset() != static_cast<std::int64_t>(runtimeSize) ||
+        !utils.ExeHasAttachedStub()) {
+        fail("the runtime's headers do not end where the archive begins");
+    }
+    TMemoryStream memory;
+    utils.GetZipFromExe(memory);
+    TExeZip zip;
+    zip.SetPassword(Archive::Password);
+    zip.Open(memory);
+    if (zip.FileCount() != static_cast<std::int64_t>(sources.size())) {
+        fail("the archive holds " + std::to_string(zip.FileCount()) + " entries instead of " +
+             std::to_string(sources.size()));
+    }
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const TSource& s = sources[i];
+        if (zip.FileNames()[i] != s.Name) {
+            fail("entry " + std::to_string(i) + " is " + Quote(zip.FileNames()[i]) + " instead of " +
+                 Quote(s.Name));
+        }
+        TCountingStream counted;
+        zip.ExtractToStream(s.Name, counted);
+        if (!zip.LastCrcOk() || counted.Count() != s.Size) {
+            fail(Quote(s.Name) + " does not read back intact");
+        }
+    }
+}
+
+} // namespace
+
+std::string DefaultRuntimePath() {
+    const std::string self = Platform::GetExecutablePath();
+    return self.empty() ? std::string() : (fs::path(self).parent_path() / "vtr").string();
+}
+
+TPackResult Pack(const TPackOptions& Options) {
+    TPackResult result;
+    std::error_code ec;
+
+    // ---- Inputs ----
+    if (!fs::exists(Options.AppDir, ec)) {
+        throw EPackError("the application folder " + Quote(Options.AppDir) + " does not exist");
+    }
+    if (!fs::is_directory(Options.AppDir, ec)) {
+        throw EPackError(Quote(Options.AppDir) +
+                         " is not a folder; give the folder that holds the application");
+    }
+    const fs::path appDir = fs::canonical(Options.AppDir);
+
+    result.Runtime = Options.Runtime;
+    if (result.Runtime.empty()) {
+        result.Runtime = DefaultRuntimePath();
+        if (result.Runtime.empty() || !fs::exists(result.Runtime, ec)) {
+            throw EPackError("no runtime: give --runtime PATH (there is no vtr beside vtr-pack)");
+        }
+    }
+    result.RuntimeSize = CheckInputFile("the runtime", result.Runtime);
+    {
+        TFileStream runtime(result.Runtime, TFileMode::OpenRead);
+        const auto end = TExeHeaders::GetImageEnd(runtime);
+        if (!end) {
+            throw EPackError("the runtime " + Quote(result.Runtime) + " is not an ELF or PE executable");
+        }
+        if (*end > result.RuntimeSize) {
+            throw EPackError("the runtime " + Quote(result.Runtime) +
+                             " is shorter than its headers claim (damaged)");
+        }
+        if (*end < result.RuntimeSize) {
+            throw EPackError("the runtime " + Quote(result.Runtime) + " already carries " +
+                             std::to_string(result.RuntimeSize - *end) +
+                             " bytes behind its image (a packed application?); give the plain runtime");
+        }
+    }
+
+    const TIni ini = LoadIni(Options);
+
+    std::vector<TSource> sources;
+    sources.push_back({std::string(Archive::IniEntry), false, ini.Text, {}, ini.Text.size()});
+    const std::pair<const std::string*, std::pair<const char*, std::string_view>> files[] = {
+        {&Options.Engine, {"--engine", Archive::EngineEntry}},
+        {&Options.Installer, {"--installer", Archive::InstallerEntry}},
+        {&Options.WebviewJs, {"--webviewjs", Archive::WebviewJsEntry}},
+    };
+    for (const auto& [path, what] : files) {
+        if (!path->empty()) {
+            const std::uint64_t size = CheckInputFile(what.first, *path);
+            sources.push_back({std::string(what.second), false, {}, *path, size});
+        }
+    }
+    if (Options.Engine.empty()) {
+        result.Warnings.push_back("no --engine given: the packaged application cannot show its pages "
+                                  "until an engine library is packed with it");
+    }
+
+    // The application's folder entries: the parents of a nested DirName, DirName, then the tree.
+    std::string folder;
+    for (const std::string& part : TStrUtils::ExplodeStrings("/", ini.DirName)) {
+        folder += part + "/";
+        sources.push_back({folder, true, {}, {}, 0});
+    }
+    std::vector<TSource> tree;
+    std::vector<fs::path> parents{appDir};
+    Walk(appDir, folder, parents, tree);
+    std::sort(tree.begin(), tree.end(), [](const TSource& a, const TSource& b) { return a.Name < b.Name; });
+    sources.insert(sources.end(), std::make_move_iterator(tree.begin()), std::make_move_iterator(tree.end()));
+    CheckStartPage(ini, sources, Options.AppDir);
+
+    std::map<std::string, std::string> folded;
+    for (const TSource& s : sources) {
+        const auto [it, added] = folded.try_emplace(TStrUtils::LowerCaseAscii(s.Name), s.Name);
+        if (!added) {
+            result.Warnings.push_back(Quote(it->second) + " and " + Quote(s.Name) +
+                                      " differ only in letter case; the runtime finds names ignoring case "
+                                      "and serves only the first");
+        }
+    }
+
+    // ---- Output ----
+    const fs::path output = fs::absolute(Options.Output);
+    if (fs::is_directory(output, ec)) {
+        throw EPackError("the output " + Quote(Options.Output) + " is a folder; give a file name");
+    }
+    const fs::path outDir = output.parent_path();
+    if (!fs::is_directory(outDir, ec)) {
+        throw EPackError("the folder of the output " + Quote(Options.Output) + " does not exist");
+    }
+    const fs::path realOut = fs::weakly_canonical(output, ec);
+    const std::string inside = appDir.string() + "/";
+    if (realOut.string().rfind(inside, 0) == 0) {
+        throw EPackError("the output " + Quote(Options.Output) +
+                         " lies inside the application folder; it would be packed into the next build");
+    }
+    if (fs::exists(output, ec) && fs::equivalent(output, result.Runtime, ec)) {
+        throw EPackError("the output " + Quote(Options.Output) + " is the runtime itself");
+    }
+
+    TTempFile temp(outDir / ("." + output.filename().string() + ".vtr-pack-" + RandomSuffix()));
+    try {
+        TFileStream out(temp.Path().string(), TFileMode::Create);
+        {
+            TFileStream runtime(result.Runtime, TFileMode::OpenRead);
+            TExeUtils copier(result.Runtime);
+            copier.CopyChunks(runtime, out, static_cast<std::int64_t>(result.RuntimeSize));
+        }
+        TZipWriter writer(out, Archive::Password);
+        for (const TSource& s : sources) {
+            if (s.IsFolder) {
+                writer.AddFolder(s.Name);
+            } else if (s.Path.empty()) {
+                writer.AddFile(s.Name, s.Bytes);
+            } else {
+                TFileStream source(s.Path.string(), TFileMode::OpenRead);
+                writer.AddFile(s.Name, source, s.Size);
+            }
+        }
+        writer.Finish();
+        result.ArchiveSize = writer.Size();
+        out.Close();
+
+        Verify(temp.Path(), result.RuntimeSize, sources);
+
+        // Executable by whoever may read it, like the runtime it was copied from.
+        fs::perms perms =
+            fs::status(result.Runtime).permissions() | fs::perms::owner_read | fs::perms::owner_write;
+        const std::pair<fs::perms, fs::perms> exec[] = {{fs::perms::owner_read, fs::perms::owner_exec},
+                                                        {fs::perms::group_read, fs::perms::group_exec},
+                                                        {fs::perms::others_read, fs::perms::others_exec}};
+        for (const auto& [read, run] : exec) {
+            if ((perms & read) != fs::perms::none) {
+                perms |= run;
+            }
+        }
+        fs::permissions(temp.Path(), perms);
+        fs::rename(temp.Path(), output);
+        temp.Commit();
+    } catch (const EPackError&) {
+        throw;
+    } catch (const EUsageError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw EPackError(e.what());
+    }
+
+    result.Output = output.string();
+    result.EntryCount = sources.size();
+    for (const TSource& s : sources) {
+        result.EntryNames.push_back(s.Name);
+    }
+    return result;
+}
+
+} // namespace VtrPack
