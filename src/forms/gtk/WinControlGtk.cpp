@@ -1,0 +1,208 @@
+#include "forms/gtk/WinControlImpl.h"
+
+#include <algorithm>
+#include <utility>
+
+// The GTK part of TWinControl. Every control's client area is a GtkLayout: it places child
+// widgets at exact positions, clips them, and asks for no size of its own, so a window can
+// always be made smaller than its content. Widgets that are not controls (the browser
+// engine's) are added by their owners and size themselves.
+
+namespace Forms {
+
+namespace {
+
+GQuark ControlQuark() {
+    static const GQuark quark = g_quark_from_static_string("vtr-control");
+    return quark;
+}
+
+} // namespace
+
+void TWinControl::TImpl::OnSizeAllocate(GtkWidget*, GdkRectangle* Allocation, gpointer Data) {
+    static_cast<TImpl*>(Data)->Owner.ClientAreaResized(Allocation->width, Allocation->height);
+}
+
+void TWinControl::TImpl::OnSetFocus(GtkWindow*, GtkWidget* Widget, gpointer Data) {
+    static_cast<TImpl*>(Data)->FocusWidgetChanged(ControlOf(Widget));
+}
+
+void TWinControl::TImpl::FocusWidgetChanged(TWinControl* Control) {
+    TWinControl* old = ActiveControl;
+    if (old == Control) {
+        return;
+    }
+    ActiveControl = Control;
+    if (old != nullptr) {
+        old->DoExit();
+    }
+    if (Control != nullptr && ActiveControl == Control) {
+        Control->DoEnter();
+    }
+}
+
+TWinControl* TWinControl::TImpl::ControlOf(GtkWidget* Widget) {
+    for (GtkWidget* w = Widget; w != nullptr; w = gtk_widget_get_parent(w)) {
+        if (auto* control = static_cast<TWinControl*>(g_object_get_qdata(G_OBJECT(w), ControlQuark()))) {
+            return control;
+        }
+    }
+    return nullptr;
+}
+
+TWinControl::TWinControl() : FImpl(std::make_unique<TImpl>(*this)) {}
+
+TWinControl::~TWinControl() {
+    for (TWinControl* c : std::vector<TWinControl*>(FControls)) {
+        c->SetParent(nullptr);
+    }
+    SetParent(nullptr);
+    if (HandleAllocated()) {
+        DestroyWnd();
+    }
+}
+
+bool TWinControl::HandleAllocated() const { return FImpl->Widget != nullptr; }
+
+TNativeWidget* TWinControl::Handle() {
+    HandleNeeded();
+    return FromGtk(FImpl->Container != nullptr ? FImpl->Container : FImpl->Widget);
+}
+
+TNativeWidget* TWinControl::CreateNativeWidget(TNativeWidget*& ClientArea) {
+    GtkWidget* layout = gtk_layout_new(nullptr, nullptr);
+    ClientArea = FromGtk(layout);
+    return FromGtk(layout);
+}
+
+void TWinControl::CreateWnd() {
+    TNativeWidget* client = nullptr;
+    GtkWidget* widget = ToGtk(CreateNativeWidget(client));
+    FImpl->Widget = GTK_WIDGET(g_object_ref_sink(widget));
+    FImpl->Container = ToGtk(client);
+    g_object_set_qdata(G_OBJECT(widget), ControlQuark(), this);
+    if (FImpl->Container != nullptr) {
+        g_object_set_qdata(G_OBJECT(FImpl->Container), ControlQuark(), this);
+        gtk_widget_show(FImpl->Container);
+        FImpl->SizeAllocateHandler =
+            g_signal_connect(FImpl->Container, "size-allocate", G_CALLBACK(TImpl::OnSizeAllocate), FImpl.get());
+    }
+    if (GTK_IS_WINDOW(widget)) {
+        FImpl->SetFocusHandler = g_signal_connect_after(widget, "set-focus", G_CALLBACK(TImpl::OnSetFocus), FImpl.get());
+    }
+    if (FTabStop) {
+        gtk_widget_set_can_focus(FImpl->Container != nullptr ? FImpl->Container : widget, TRUE);
+    }
+    NativePlaceInParent();
+    NativeApplyBounds();
+    NativeApplyVisible();
+    for (TWinControl* c : FControls) {
+        if (!c->HandleAllocated()) {
+            c->CreateWnd();
+        } else {
+            c->NativePlaceInParent();
+        }
+    }
+}
+
+void TWinControl::DestroyWnd() {
+    for (TWinControl* c : FControls) {
+        if (c->HandleAllocated()) {
+            c->DestroyWnd();
+        }
+    }
+    NativeForgetControl();
+    GtkWidget* widget = std::exchange(FImpl->Widget, nullptr);
+    if (FImpl->SizeAllocateHandler != 0) {
+        g_signal_handler_disconnect(FImpl->Container, FImpl->SizeAllocateHandler);
+        FImpl->SizeAllocateHandler = 0;
+    }
+    if (FImpl->SetFocusHandler != 0) {
+        g_signal_handler_disconnect(widget, FImpl->SetFocusHandler);
+        FImpl->SetFocusHandler = 0;
+    }
+    if (FImpl->Container != nullptr) {
+        g_object_set_qdata(G_OBJECT(FImpl->Container), ControlQuark(), nullptr);
+    }
+    g_object_set_qdata(G_OBJECT(widget), ControlQuark(), nullptr);
+    FImpl->Container = nullptr;
+    FImpl->ActiveControl = nullptr;
+    gtk_widget_destroy(widget);
+    g_object_unref(widget);
+}
+
+void TWinControl::NativePlaceInParent() {
+    GtkWidget* widget = FImpl->Widget;
+    if (widget == nullptr || GTK_IS_WINDOW(widget)) {
+        return;
+    }
+    GtkWidget* target = nullptr;
+    if (FParent != nullptr && FParent->HandleAllocated()) {
+        target = FParent->FImpl->Container;
+    }
+    GtkWidget* current = gtk_widget_get_parent(widget);
+    if (current == target) {
+        return;
+    }
+    if (current != nullptr) {
+        gtk_container_remove(GTK_CONTAINER(current), widget);
+    }
+    if (target != nullptr) {
+        gtk_layout_put(GTK_LAYOUT(target), widget, FLeft, FTop);
+    }
+}
+
+void TWinControl::NativeApplyBounds() {
+    GtkWidget* widget = FImpl->Widget;
+    if (widget == nullptr) {
+        return;
+    }
+    if (GTK_IS_WINDOW(widget)) {
+        return; // a top-level window's geometry belongs to its own class
+    }
+    gtk_widget_set_size_request(widget, FWidth, FHeight);
+    GtkWidget* parent = gtk_widget_get_parent(widget);
+    if (parent != nullptr && GTK_IS_LAYOUT(parent)) {
+        gtk_layout_move(GTK_LAYOUT(parent), widget, FLeft, FTop);
+    }
+}
+
+void TWinControl::NativeApplyVisible() {
+    if (FImpl->Widget != nullptr) {
+        gtk_widget_set_visible(FImpl->Widget, FVisible);
+    }
+}
+
+void TWinControl::NativeForgetControl() {
+    // The top-level must not keep pointing at this control or one inside it once it leaves.
+    TImpl& top = *TopLevelControl()->FImpl;
+    if (top.ActiveControl == nullptr) {
+        return;
+    }
+    std::vector<TWinControl*> inner{this};
+    CollectTabOrder(inner);
+    if (std::find(inner.begin(), inner.end(), top.ActiveControl) != inner.end()) {
+        top.ActiveControl = nullptr;
+    }
+}
+
+bool TWinControl::Focused() const {
+    if (FImpl->Widget == nullptr) {
+        return false;
+    }
+    GtkWidget* top = gtk_widget_get_toplevel(FImpl->Widget);
+    if (!GTK_IS_WINDOW(top)) {
+        return false;
+    }
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(top));
+    return focus != nullptr && TImpl::ControlOf(focus) == this;
+}
+
+void TWinControl::SetFocus() {
+    HandleNeeded();
+    GtkWidget* target = FImpl->Container != nullptr ? FImpl->Container : FImpl->Widget;
+    gtk_widget_set_can_focus(target, TRUE);
+    gtk_widget_grab_focus(target);
+}
+
+} // namespace Forms

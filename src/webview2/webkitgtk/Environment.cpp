@@ -1,0 +1,169 @@
+#include "webview2/webkitgtk/Engine.h"
+#include "webview2/webkitgtk/Scheme.h"
+
+#include "webview2/UriMapping.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+#include <glib/gstdio.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace WebView2::WebKitGtk {
+
+namespace {
+
+struct TGFree {
+    void operator()(void* p) const { g_free(p); }
+};
+using TGString = std::unique_ptr<char, TGFree>;
+
+// The folder the library containing Symbol was loaded from, and its full path.
+bool LibraryPathOf(const void* Symbol, std::string& Path) {
+    Dl_info info{};
+    if (dladdr(Symbol, &info) == 0 || info.dli_fname == nullptr) {
+        return false;
+    }
+    char* real = realpath(info.dli_fname, nullptr);
+    if (real == nullptr) {
+        return false;
+    }
+    Path = real;
+    std::free(real);
+    return true;
+}
+
+// WebKit loads web-process extensions only from files named *.so in one folder. The engine is
+// its own extension (it reports the web process's id, see WebProcessExtension.cpp), whatever
+// its own file is called; a per-user folder holds a link to it under such a name.
+void InstallProcessExtension(WebKitWebContext* Context) {
+    std::string engine;
+    if (!LibraryPathOf(reinterpret_cast<const void*>(&InstallProcessExtension), engine)) {
+        return;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "vtr-engine-%08x", g_str_hash(engine.c_str()));
+    const TGString folder(g_build_filename(g_get_user_runtime_dir(), name, nullptr));
+    if (g_mkdir_with_parents(folder.get(), 0700) != 0) {
+        return;
+    }
+    const TGString link(g_build_filename(folder.get(), "vtr-engine.so", nullptr));
+    const TGString current(g_file_read_link(link.get(), nullptr));
+    if (current == nullptr || engine != current.get()) {
+        // Made under a temporary name and renamed over the old one, so that processes starting
+        // at the same time never see a half-made link.
+        const std::string temporary = std::string(link.get()) + "." + std::to_string(getpid());
+        g_unlink(temporary.c_str());
+        if (symlink(engine.c_str(), temporary.c_str()) != 0 || g_rename(temporary.c_str(), link.get()) != 0) {
+            g_unlink(temporary.c_str());
+            return;
+        }
+    }
+    webkit_web_context_set_web_extensions_directory(Context, folder.get());
+}
+
+void OnFileSchemeRequest(WebKitURISchemeRequest* Request, gpointer) {
+    WebKitWebView* view = webkit_uri_scheme_request_get_web_view(Request);
+    if (TBrowser* browser = view != nullptr ? TBrowser::FromView(view) : nullptr) {
+        browser->HandleFileRequest(Request);
+    } else {
+        ServeFromDisk(Request);
+    }
+}
+
+} // namespace
+
+std::string WebKitVersionText() {
+    return std::to_string(webkit_get_major_version()) + "." + std::to_string(webkit_get_minor_version()) + "." +
+           std::to_string(webkit_get_micro_version());
+}
+
+HRESULT CheckWebKitUsable(const char* BrowserExecutableFolder) {
+    // WebKit runs its pages in helper processes; without them no view can ever show a page.
+    std::string folder;
+    if (BrowserExecutableFolder != nullptr && *BrowserExecutableFolder != '\0') {
+        folder = BrowserExecutableFolder;
+    } else if (const char* exec = g_getenv("WEBKIT_EXEC_PATH"); exec != nullptr && *exec != '\0') {
+        folder = exec;
+    } else {
+        std::string library;
+        if (!LibraryPathOf(reinterpret_cast<const void*>(&webkit_get_major_version), library)) {
+            return HResultFromWin32(ERROR_FILE_NOT_FOUND);
+        }
+        const TGString dir(g_path_get_dirname(library.c_str()));
+        folder = std::string(dir.get()) + "/webkit2gtk-4.1";
+    }
+    for (const char* helper : {"WebKitWebProcess", "WebKitNetworkProcess"}) {
+        const TGString path(g_build_filename(folder.c_str(), helper, nullptr));
+        if (!g_file_test(path.get(), G_FILE_TEST_IS_EXECUTABLE)) {
+            return HResultFromWin32(ERROR_FILE_NOT_FOUND);
+        }
+    }
+    return S_OK;
+}
+
+WebKitWebContext* ContextForDataFolder(const std::string& DataFolder) {
+    // Intentionally never released: WebKit contexts are meant to live as long as the process.
+    static std::map<std::string, WebKitWebContext*> contexts;
+    if (auto it = contexts.find(DataFolder); it != contexts.end()) {
+        return it->second;
+    }
+    WebKitWebContext* context = nullptr;
+    if (DataFolder.empty()) {
+        context = webkit_web_context_new();
+    } else {
+        const std::string cache = DataFolder + "/Cache";
+        WebKitWebsiteDataManager* manager = webkit_website_data_manager_new(
+            "base-data-directory", DataFolder.c_str(), "base-cache-directory", cache.c_str(), nullptr);
+        context = webkit_web_context_new_with_website_data_manager(manager);
+        const std::string cookies = DataFolder + "/Cookies.sqlite";
+        webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(manager),
+                                                     cookies.c_str(), WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+        g_object_unref(manager);
+    }
+    const std::string scheme(EngineFileScheme);
+    webkit_web_context_register_uri_scheme(context, scheme.c_str(), OnFileSchemeRequest, nullptr, nullptr);
+    // Secure, so that pages get the APIs reserved to secure origins; never "local", which
+    // would block module scripts, fetch and workers.
+    webkit_security_manager_register_uri_scheme_as_secure(webkit_web_context_get_security_manager(context),
+                                                           scheme.c_str());
+    InstallProcessExtension(context);
+    contexts.emplace(DataFolder, context);
+    return context;
+}
+
+HRESULT TEnvironment::CreateCoreWebView2Controller(HWND parentWindow,
+                                                   ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
+    if (handler == nullptr) {
+        return E_POINTER;
+    }
+    auto* parent = static_cast<GtkWidget*>(parentWindow);
+    if (parent == nullptr || !GTK_IS_CONTAINER(parent)) {
+        return E_INVALIDARG;
+    }
+    return TBrowser::Create(this, parent, handler);
+}
+
+HRESULT TEnvironment::CreateWebResourceResponse(IStream* content, int statusCode, LPCSTR reasonPhrase,
+                                                LPCSTR headers, ICoreWebView2WebResourceResponse** response) {
+    if (response == nullptr) {
+        return E_POINTER;
+    }
+    auto result = MakeCom<TWebResourceResponse>();
+    result->Content = content;
+    result->StatusCode = statusCode;
+    result->ReasonPhrase = reasonPhrase != nullptr ? reasonPhrase : "";
+    result->Headers = headers != nullptr ? headers : "";
+    *response = result.Detach();
+    return S_OK;
+}
+
+HRESULT TEnvironment::get_BrowserVersionString(LPSTR* versionInfo) {
+    return OutString(WebKitVersionText(), versionInfo);
+}
+
+} // namespace WebView2::WebKitGtk

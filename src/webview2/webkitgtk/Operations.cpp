@@ -1,0 +1,337 @@
+#include "webview2/webkitgtk/DocumentScripts.h"
+#include "webview2/webkitgtk/Engine.h"
+#include "webview2/webkitgtk/ErrorPages.h"
+
+#include "webview2/UriMapping.h"
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+#include <nlohmann/json.hpp>
+
+// The core WebView's operations: navigation, scripts, web messages and preview capture.
+
+namespace WebView2::WebKitGtk {
+
+namespace {
+
+const HRESULT ClosedError = HResultFromWin32(ERROR_INVALID_STATE);
+
+struct TErrorFree {
+    void operator()(GError* e) const { g_error_free(e); }
+};
+using TGError = std::unique_ptr<GError, TErrorFree>;
+
+// State carried through an asynchronous WebKit call: the browser stays alive until it ends.
+template <class THandler>
+struct TPendingCall {
+    ComPtr<TBrowser> Browser;
+    ComPtr<THandler> Handler;
+    ComPtr<IStream> Stream;
+    COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT Format = COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT_PNG;
+};
+
+template <class T>
+std::unique_ptr<T> Adopt(gpointer Data) {
+    return std::unique_ptr<T>(static_cast<T*>(Data));
+}
+
+void OnScriptEvaluated(GObject* Source, GAsyncResult* Result, gpointer Data) {
+    const auto call = Adopt<TPendingCall<ICoreWebView2ExecuteScriptCompletedHandler>>(Data);
+    GError* raw = nullptr;
+    JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(Source), Result, &raw);
+    const TGError error(raw);
+    std::string json = "null";
+    HRESULT hr = S_OK;
+    if (value != nullptr) {
+        // A value that has no JSON form (undefined, a function, a cycle) is null.
+        if (!jsc_value_is_undefined(value)) {
+            if (char* text = jsc_value_to_json(value, 0)) {
+                json = text;
+                g_free(text);
+            }
+        }
+        g_object_unref(value);
+    } else if (error && !g_error_matches(error.get(), WEBKIT_JAVASCRIPT_ERROR, WEBKIT_JAVASCRIPT_ERROR_SCRIPT_FAILED)) {
+        // A script that throws answers null, as WebView2 does; a view that went away fails.
+        hr = g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED) ? E_ABORT : E_FAIL;
+    }
+    if (call->Handler) {
+        try {
+            call->Handler->Invoke(hr, json.c_str());
+        } catch (...) {
+            ReportBoundaryException("ExecuteScript completion");
+        }
+    }
+}
+
+cairo_status_t WriteToStream(void* Closure, const unsigned char* Data, unsigned int Length) {
+    UINT32 written = 0;
+    const HRESULT hr = static_cast<IStream*>(Closure)->Write(Data, Length, &written);
+    return Succeeded(hr) && written == Length ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+}
+
+gboolean WritePixbufChunk(const gchar* Data, gsize Length, GError** Error, gpointer Closure) {
+    UINT32 written = 0;
+    const HRESULT hr = static_cast<IStream*>(Closure)->Write(Data, static_cast<UINT32>(Length), &written);
+    if (Failed(hr) || written != Length) {
+        g_set_error_literal(Error, G_IO_ERROR, G_IO_ERROR_FAILED, "The image stream refused the data");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HRESULT EncodeSnapshot(cairo_surface_t* Surface, COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT Format, IStream* Stream) {
+    if (Format == COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT_PNG) {
+        return cairo_surface_write_to_png_stream(Surface, WriteToStream, Stream) == CAIRO_STATUS_SUCCESS ? S_OK
+                                                                                                          : E_FAIL;
+    }
+    const int width = cairo_image_surface_get_width(Surface);
+    const int height = cairo_image_surface_get_height(Surface);
+    GdkPixbuf* pixbuf = gdk_pixbuf_get_from_surface(Surface, 0, 0, width, height);
+    if (pixbuf == nullptr) {
+        return E_FAIL;
+    }
+    const gboolean saved =
+        gdk_pixbuf_save_to_callback(pixbuf, WritePixbufChunk, Stream, "jpeg", nullptr, "quality", "90", nullptr);
+    g_object_unref(pixbuf);
+    return saved ? S_OK : E_FAIL;
+}
+
+void OnSnapshotTaken(GObject* Source, GAsyncResult* Result, gpointer Data) {
+    const auto call = Adopt<TPendingCall<ICoreWebView2CapturePreviewCompletedHandler>>(Data);
+    GError* raw = nullptr;
+    cairo_surface_t* surface = webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(Source), Result, &raw);
+    const TGError error(raw);
+    HRESULT hr = E_FAIL;
+    if (surface != nullptr) {
+        hr = EncodeSnapshot(surface, call->Format, call->Stream.Get());
+        cairo_surface_destroy(surface);
+    }
+    if (call->Handler) {
+        try {
+            call->Handler->Invoke(hr);
+        } catch (...) {
+            ReportBoundaryException("CapturePreview completion");
+        }
+    }
+}
+
+} // namespace
+
+void TBrowser::LoadEngineUri(const std::string& Uri) {
+    ++FHostLoads;
+    FInHostLoad = true;
+    webkit_web_view_load_uri(View(), MapToEngineUri(Uri).c_str());
+    FInHostLoad = false;
+}
+
+HRESULT TBrowser::Navigate(LPCSTR uri) {
+    if (FClosed) {
+        return ClosedError;
+    }
+    if (uri == nullptr) {
+        return E_POINTER;
+    }
+    const std::string text(uri);
+    // WebView2 refuses text that is not an absolute URL.
+    if (text.find(':') == std::string::npos) {
+        return E_INVALIDARG;
+    }
+    LoadEngineUri(text);
+    return S_OK;
+}
+
+HRESULT TBrowser::NavigateToString(LPCSTR htmlContent) {
+    if (FClosed) {
+        return ClosedError;
+    }
+    if (htmlContent == nullptr) {
+        return E_POINTER;
+    }
+    ++FHostLoads;
+    FInHostLoad = true;
+    webkit_web_view_load_html(View(), htmlContent, "about:blank");
+    FInHostLoad = false;
+    return S_OK;
+}
+
+HRESULT TBrowser::Reload() {
+    if (FClosed) {
+        return ClosedError;
+    }
+    ++FHostLoads;
+    FInHostLoad = true;
+    webkit_web_view_reload(View());
+    FInHostLoad = false;
+    return S_OK;
+}
+
+HRESULT TBrowser::Stop() {
+    if (FClosed) {
+        return ClosedError;
+    }
+    webkit_web_view_stop_loading(View());
+    return S_OK;
+}
+
+HRESULT TBrowser::GoBack() {
+    if (FClosed) {
+        return ClosedError;
+    }
+    ++FHostLoads;
+    FInHostLoad = true;
+    webkit_web_view_go_back(View());
+    FInHostLoad = false;
+    return S_OK;
+}
+
+HRESULT TBrowser::GoForward() {
+    if (FClosed) {
+        return ClosedError;
+    }
+    ++FHostLoads;
+    FInHostLoad = true;
+    webkit_web_view_go_forward(View());
+    FInHostLoad = false;
+    return S_OK;
+}
+
+void TBrowser::ShowErrorPage(const std::string& FailingUri, const std::string& Html) {
+    FErrorPageLoading = true;
+    ++FHostLoads;
+    FInHostLoad = true;
+    webkit_web_view_load_alternate_html(View(), Html.c_str(), FailingUri.c_str(), nullptr);
+    FInHostLoad = false;
+}
+
+void TBrowser::EvaluateInPage(const std::string& Script) {
+    webkit_web_view_evaluate_javascript(View(), Script.c_str(), static_cast<gssize>(Script.size()), nullptr, nullptr,
+                                        nullptr, nullptr, nullptr);
+}
+
+void TBrowser::EvaluateInEngineWorld(const std::string& Script) {
+    webkit_web_view_evaluate_javascript(View(), Script.c_str(), static_cast<gssize>(Script.size()), EngineWorld,
+                                        nullptr, nullptr, nullptr, nullptr);
+}
+
+HRESULT TBrowser::AddScriptToExecuteOnDocumentCreated(
+    LPCSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) {
+    if (FClosed) {
+        return ClosedError;
+    }
+    if (javaScript == nullptr) {
+        return E_POINTER;
+    }
+    WebKitUserScript* script = webkit_user_script_new(javaScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+    webkit_user_content_manager_add_script(FContent.Get(), script);
+    const std::string id = std::to_string(FNextScriptId++);
+    FScripts[id].reset(script);
+    if (handler != nullptr) {
+        // Completions arrive after the call has returned.
+        struct TDone {
+            ComPtr<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler> Handler;
+            std::string Id;
+        };
+        auto done = std::make_unique<TDone>(TDone{handler, id});
+        g_idle_add(
+            [](gpointer Data) -> gboolean {
+                const auto call = Adopt<TDone>(Data);
+                try {
+                    call->Handler->Invoke(S_OK, call->Id.c_str());
+                } catch (...) {
+                    ReportBoundaryException("AddScriptToExecuteOnDocumentCreated completion");
+                }
+                return G_SOURCE_REMOVE;
+            },
+            done.release());
+    }
+    return S_OK;
+}
+
+HRESULT TBrowser::RemoveScriptToExecuteOnDocumentCreated(LPCSTR id) {
+    if (FClosed) {
+        return ClosedError;
+    }
+    if (id == nullptr) {
+        return E_POINTER;
+    }
+    const auto it = FScripts.find(id);
+    if (it == FScripts.end()) {
+        return S_OK;
+    }
+    webkit_user_content_manager_remove_script(FContent.Get(), it->second.get());
+    FScripts.erase(it);
+    return S_OK;
+}
+
+HRESULT TBrowser::ExecuteScript(LPCSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) {
+    if (FClosed) {
+        return ClosedError;
+    }
+    if (javaScript == nullptr) {
+        return E_POINTER;
+    }
+    auto call = std::make_unique<TPendingCall<ICoreWebView2ExecuteScriptCompletedHandler>>();
+    call->Browser = this;
+    call->Handler = handler;
+    webkit_web_view_evaluate_javascript(View(), javaScript, -1, nullptr, nullptr, nullptr, OnScriptEvaluated,
+                                        call.release());
+    return S_OK;
+}
+
+HRESULT TBrowser::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
+                                 ICoreWebView2CapturePreviewCompletedHandler* handler) {
+    if (FClosed) {
+        return ClosedError;
+    }
+    if (imageStream == nullptr) {
+        return E_POINTER;
+    }
+    if (imageFormat > COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT_JPEG) {
+        return E_INVALIDARG;
+    }
+    auto call = std::make_unique<TPendingCall<ICoreWebView2CapturePreviewCompletedHandler>>();
+    call->Browser = this;
+    call->Handler = handler;
+    call->Stream = imageStream;
+    call->Format = imageFormat;
+    webkit_web_view_get_snapshot(View(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
+                                 OnSnapshotTaken, call.release());
+    return S_OK;
+}
+
+HRESULT TBrowser::PostWebMessageAsJson(LPCSTR webMessageAsJson) {
+    if (FClosed) {
+        return ClosedError;
+    }
+    if (webMessageAsJson == nullptr) {
+        return E_POINTER;
+    }
+    // The text becomes part of a script, so it must be JSON and nothing else.
+    if (!nlohmann::json::accept(webMessageAsJson)) {
+        return E_INVALIDARG;
+    }
+    if (!FSettings->WebMessageEnabled) {
+        return S_OK;
+    }
+    EvaluateInPage(DispatchWebMessageScript(webMessageAsJson));
+    return S_OK;
+}
+
+HRESULT TBrowser::PostWebMessageAsString(LPCSTR webMessageAsString) {
+    if (FClosed) {
+        return ClosedError;
+    }
+    if (webMessageAsString == nullptr) {
+        return E_POINTER;
+    }
+    if (!FSettings->WebMessageEnabled) {
+        return S_OK;
+    }
+    const std::string json = nlohmann::json(std::string(webMessageAsString))
+                                 .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    EvaluateInPage(DispatchWebMessageScript(json));
+    return S_OK;
+}
+
+} // namespace WebView2::WebKitGtk
