@@ -1,0 +1,140 @@
+#include "forms/Application.h"
+#include "forms/Dialogs.h"
+#include "forms/gtk/FormImpl.h"
+
+#include <array>
+
+namespace Forms {
+
+namespace {
+
+struct TButtonKind {
+    TMsgDlgBtn Button;
+    TModalResult Result;
+    const char* Caption;
+};
+
+// The fixed order of the standard buttons with their results and standard captions.
+constexpr std::array<TButtonKind, 12> ButtonKinds = {{
+    {mbYes, mrYes, "_Yes"},
+    {mbNo, mrNo, "_No"},
+    {mbOK, mrOk, "OK"},
+    {mbCancel, mrCancel, "Cancel"},
+    {mbAbort, mrAbort, "_Abort"},
+    {mbRetry, mrRetry, "_Retry"},
+    {mbIgnore, mrIgnore, "_Ignore"},
+    {mbAll, mrAll, "_All"},
+    {mbNoToAll, mrNoToAll, "N_o to All"},
+    {mbYesToAll, mrYesToAll, "Yes to _All"},
+    {mbHelp, mrHelp, "_Help"},
+    {mbClose, mrClose, "_Close"},
+}};
+
+} // namespace
+
+struct TMessageDialog::TImpl {
+    GtkWidget* Dialog = nullptr; // own reference
+    std::vector<GtkWidget*> Buttons;
+    std::vector<TModalResult> Results;
+    bool HasCancel = false;
+};
+
+TMessageDialog::TMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons)
+    : FImpl(std::make_unique<TImpl>()) {
+    GtkMessageType type = GTK_MESSAGE_OTHER;
+    switch (DlgType) {
+    case mtWarning:
+        type = GTK_MESSAGE_WARNING;
+        break;
+    case mtError:
+        type = GTK_MESSAGE_ERROR;
+        break;
+    case mtInformation:
+        type = GTK_MESSAGE_INFO;
+        break;
+    case mtConfirmation:
+        type = GTK_MESSAGE_QUESTION;
+        break;
+    case mtCustom:
+        type = GTK_MESSAGE_OTHER;
+        break;
+    }
+    TForm* owner = Application().ActiveForm();
+    GtkWindow* parent = owner != nullptr ? owner->FormImpl().Window : nullptr;
+    GtkWidget* dialog =
+        gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, type, GTK_BUTTONS_NONE, "%s", Msg.c_str());
+    FImpl->Dialog = GTK_WIDGET(g_object_ref_sink(dialog));
+    for (const TButtonKind& kind : ButtonKinds) {
+        if ((Buttons & kind.Button) == 0) {
+            continue;
+        }
+        FImpl->Buttons.push_back(gtk_dialog_add_button(GTK_DIALOG(dialog), kind.Caption, kind.Result));
+        FImpl->Results.push_back(kind.Result);
+        FImpl->HasCancel = FImpl->HasCancel || kind.Button == mbCancel;
+    }
+    if ((Buttons & mbOK) != 0) {
+        gtk_dialog_set_default_response(GTK_DIALOG(dialog), mrOk);
+    } else if ((Buttons & mbYes) != 0) {
+        gtk_dialog_set_default_response(GTK_DIALOG(dialog), mrYes);
+    }
+    // Esc emits "close"; without a Cancel button it must do nothing.
+    g_signal_connect(dialog, "close", G_CALLBACK(+[](GtkDialog* d, gpointer Data) {
+                         if (!static_cast<TImpl*>(Data)->HasCancel) {
+                             g_signal_stop_emission_by_name(d, "close");
+                         } else {
+                             g_signal_stop_emission_by_name(d, "close");
+                             gtk_dialog_response(d, mrCancel);
+                         }
+                     }),
+                     FImpl.get());
+}
+
+TMessageDialog::~TMessageDialog() {
+    gtk_widget_destroy(FImpl->Dialog);
+    g_object_unref(FImpl->Dialog);
+}
+
+void TMessageDialog::SetTitle(const std::string& Title) {
+    gtk_window_set_title(GTK_WINDOW(FImpl->Dialog), Title.c_str());
+}
+
+int TMessageDialog::ButtonCount() const {
+    return static_cast<int>(FImpl->Buttons.size());
+}
+
+std::string TMessageDialog::ButtonCaption(int Index) const {
+    if (Index < 0 || Index >= ButtonCount()) {
+        return {};
+    }
+    return gtk_button_get_label(GTK_BUTTON(FImpl->Buttons[static_cast<std::size_t>(Index)]));
+}
+
+void TMessageDialog::SetButtonCaption(int Index, const std::string& Caption) {
+    if (Index < 0 || Index >= ButtonCount()) {
+        return;
+    }
+    GtkButton* button = GTK_BUTTON(FImpl->Buttons[static_cast<std::size_t>(Index)]);
+    gtk_button_set_use_underline(button, FALSE);
+    gtk_button_set_label(button, Caption.c_str());
+}
+
+TModalResult TMessageDialog::ButtonResult(int Index) const {
+    if (Index < 0 || Index >= ButtonCount()) {
+        return mrNone;
+    }
+    return FImpl->Results[static_cast<std::size_t>(Index)];
+}
+
+TModalResult TMessageDialog::ShowModal() {
+    gtk_window_set_position(GTK_WINDOW(FImpl->Dialog), GTK_WIN_POS_CENTER);
+    const gint response = gtk_dialog_run(GTK_DIALOG(FImpl->Dialog));
+    gtk_widget_hide(FImpl->Dialog);
+    // The close box (and anything else that ends the dialog) answers Cancel.
+    return response > 0 ? static_cast<TModalResult>(response) : mrCancel;
+}
+
+void TMessageDialog::Press(TModalResult Result) {
+    gtk_dialog_response(GTK_DIALOG(FImpl->Dialog), Result);
+}
+
+} // namespace Forms

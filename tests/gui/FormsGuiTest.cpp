@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "GuiTestSupport.h"
+
+#include "forms/Application.h"
+#include "forms/ComCtrls.h"
+#include "forms/Forms.h"
+#include "forms/gtk/FormImpl.h"
+
+// Last: the X11 headers define macros that clash with other headers.
+#include <gdk/gdkx.h>
+
+using namespace Forms;
+using namespace GuiTestSupport;
+
+namespace {
+
+unsigned long XidOf(TForm& form) {
+    return GDK_WINDOW_XID(gtk_widget_get_window(GTK_WIDGET(form.FormImpl().Window)));
+}
+
+bool Mapped(TForm& form) {
+    return form.FormImpl().Window != nullptr && gtk_widget_get_mapped(GTK_WIDGET(form.FormImpl().Window));
+}
+
+// Shows the form and waits until the window manager has framed and placed it.
+TFrameGeometry ShowAndMeasure(TForm& form, const std::function<bool(const TFrameGeometry&)>& settled) {
+    form.Show();
+    EXPECT_TRUE(PumpUntil([&] { return Mapped(form); }));
+    TFrameGeometry g;
+    PumpUntil([&] {
+        g = FrameGeometry(XidOf(form));
+        return settled(g);
+    });
+    PumpFor(150);
+    return FrameGeometry(XidOf(form));
+}
+
+} // namespace
+
+TEST(FormGeometry, OuterSizeCentredOnTheDesktop) {
+    TForm form;
+    form.SetCaption("vtr geometry");
+    form.SetBounds(50, 50, 800, 600);
+    form.SetPosition(poDesktopCenter);
+    const TFrameGeometry g = ShowAndMeasure(form, [](const TFrameGeometry& f) { return f.Width == 800; });
+    EXPECT_EQ(g.Width, 800);
+    EXPECT_EQ(g.Height, 600);
+    EXPECT_EQ(g.X, (1280 - 800) / 2);
+    EXPECT_EQ(g.Y, (1024 - 600) / 2);
+    EXPECT_EQ(form.Width(), 800);
+    EXPECT_EQ(form.Height(), 600);
+}
+
+TEST(FormGeometry, MinimumWidthWins) {
+    TForm form;
+    form.SetBounds(0, 0, 800, 600);
+    form.SetConstraints({1000, 0, 0, 0});
+    form.SetPosition(poDesktopCenter);
+    const TFrameGeometry g = ShowAndMeasure(form, [](const TFrameGeometry& f) { return f.Width >= 1000; });
+    EXPECT_EQ(g.Width, 1000);
+}
+
+TEST(FormGeometry, BorderlessMaximizedCoversTheScreen) {
+    TForm form;
+    form.SetBorderStyle(bsNone);
+    form.SetWindowState(wsMaximized);
+    const TFrameGeometry g = ShowAndMeasure(form, [](const TFrameGeometry& f) { return f.Width == 1280; });
+    EXPECT_EQ(g.Width, 1280);
+    EXPECT_EQ(g.Height, 1024);
+    EXPECT_NE(WindowStateAtoms(XidOf(form)).find("_NET_WM_STATE_MAXIMIZED_VERT"), std::string::npos);
+}
+
+TEST(FormState, StayOnTopAndStatesReachTheWindowManager) {
+    TForm form;
+    form.SetFormStyle(fsStayOnTop);
+    ShowAndMeasure(form, [](const TFrameGeometry& f) { return f.Width > 0; });
+    EXPECT_TRUE(PumpUntil(
+        [&] { return WindowStateAtoms(XidOf(form)).find("_NET_WM_STATE_ABOVE") != std::string::npos; }));
+    form.SetFormStyle(fsNormal);
+    EXPECT_TRUE(PumpUntil(
+        [&] { return WindowStateAtoms(XidOf(form)).find("_NET_WM_STATE_ABOVE") == std::string::npos; }));
+
+    form.SetWindowState(wsMaximized);
+    EXPECT_TRUE(
+        PumpUntil([&] { return WindowStateAtoms(XidOf(form)).find("MAXIMIZED_VERT") != std::string::npos; }));
+    form.SetWindowState(wsMinimized);
+    EXPECT_TRUE(PumpUntil(
+        [&] { return WindowStateAtoms(XidOf(form)).find("_NET_WM_STATE_HIDDEN") != std::string::npos; }));
+    form.SetWindowState(wsNormal);
+    EXPECT_TRUE(PumpUntil([&] {
+        const std::string atoms = WindowStateAtoms(XidOf(form));
+        return atoms.find("HIDDEN") == std::string::npos && atoms.find("MAXIMIZED") == std::string::npos;
+    }));
+    EXPECT_EQ(form.WindowState(), wsNormal);
+}
+
+TEST(FormClose, TheCloseBoxAsksTheForm) {
+    TForm form;
+    form.SetCaption("vtr close protocol");
+    bool allow = false;
+    int asked = 0;
+    form.OnCloseQuery = [&](TObject*, bool& CanClose) {
+        ++asked;
+        CanClose = allow;
+    };
+    ShowAndMeasure(form, [](const TFrameGeometry& f) { return f.Width > 0; });
+    const std::string close = "wmctrl -i -c " + std::to_string(XidOf(form));
+    RunCommand(close);
+    EXPECT_TRUE(PumpUntil([&] { return asked == 1; }));
+    PumpFor(200);
+    EXPECT_TRUE(Mapped(form));
+    allow = true;
+    RunCommand(close);
+    EXPECT_TRUE(PumpUntil([&] { return !Mapped(form); }));
+    EXPECT_EQ(asked, 2);
+}
+
+TEST(FormChildren, AnEmbeddedFormAndABottomBarShareTheClientArea) {
+    TForm top;
+    top.SetBounds(0, 0, 640, 480);
+    TForm inner;
+    inner.SetParent(&top);
+    inner.SetAlign(alClient);
+    inner.Show();
+    TProgressBar bar;
+    bar.SetParent(&inner);
+    bar.SetHeight(4);
+    bar.SetAlign(alBottom);
+    bar.SetStyle(pbstMarquee);
+    ShowAndMeasure(top, [](const TFrameGeometry& f) { return f.Width == 640; });
+    EXPECT_TRUE(PumpUntil(
+        [&] { return inner.Width() == top.ClientWidth() && inner.Height() == top.ClientHeight(); }));
+    EXPECT_EQ(bar.Width(), inner.ClientWidth());
+    EXPECT_EQ(bar.Top(), inner.ClientHeight() - 4);
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (!Application().Initialize()) {
+        std::fprintf(stderr, "no display\n");
+        return 1;
+    }
+    return RUN_ALL_TESTS();
+}
