@@ -48,13 +48,9 @@ void TWinControl::SetParent(TWinControl* AParent) {
     }
 }
 
-void TWinControl::InsertControl(TWinControl* Control) {
-    FControls.push_back(Control);
-}
+void TWinControl::InsertControl(TWinControl* Control) { FControls.push_back(Control); }
 
-void TWinControl::RemoveControl(TWinControl* Control) {
-    std::erase(FControls, Control);
-}
+void TWinControl::RemoveControl(TWinControl* Control) { std::erase(FControls, Control); }
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     AWidth = std::max(AWidth, 0);
@@ -192,9 +188,7 @@ void TWinControl::SetVisible(bool Value) {
     }
 }
 
-void TWinControl::VisibleChanged() {
-    NativeApplyVisible();
-}
+void TWinControl::VisibleChanged() { NativeApplyVisible(); }
 
 bool TWinControl::Showing() const {
     for (const TWinControl* c = this; c != nullptr; c = c->FParent) {
@@ -253,9 +247,7 @@ void TWinControl::BroadcastSysCommand(unsigned Command) {
     }
 }
 
-bool TWinControl::IsShortCut(const TKeyMessage&) {
-    return false;
-}
+bool TWinControl::IsShortCut(const TKeyMessage&) { return false; }
 
 int TWinControl::TabOrder() const {
     if (FParent == nullptr) {
@@ -306,8 +298,6 @@ void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool Check
     }
 }
 
-bool TWinControl::CanFocus() const {
-    return Showing();
-}
+bool TWinControl::CanFocus() const { return Showing(); }
 
 } // namespace Forms

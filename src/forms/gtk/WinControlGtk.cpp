@@ -62,9 +62,7 @@ TWinControl::~TWinControl() {
     }
 }
 
-bool TWinControl::HandleAllocated() const {
-    return FImpl->Widget != nullptr;
-}
+bool TWinControl::HandleAllocated() const { return FImpl->Widget != nullptr; }
 
 TNativeWidget* TWinControl::Handle() {
     HandleNeeded();
@@ -86,12 +84,11 @@ void TWinControl::CreateWnd() {
     if (FImpl->Container != nullptr) {
         g_object_set_qdata(G_OBJECT(FImpl->Container), ControlQuark(), this);
         gtk_widget_show(FImpl->Container);
-        FImpl->SizeAllocateHandler = g_signal_connect(FImpl->Container, "size-allocate",
-                                                      G_CALLBACK(TImpl::OnSizeAllocate), FImpl.get());
+        FImpl->SizeAllocateHandler =
+            g_signal_connect(FImpl->Container, "size-allocate", G_CALLBACK(TImpl::OnSizeAllocate), FImpl.get());
     }
     if (GTK_IS_WINDOW(widget)) {
-        FImpl->SetFocusHandler =
-            g_signal_connect_after(widget, "set-focus", G_CALLBACK(TImpl::OnSetFocus), FImpl.get());
+        FImpl->SetFocusHandler = g_signal_connect_after(widget, "set-focus", G_CALLBACK(TImpl::OnSetFocus), FImpl.get());
     }
     if (FTabStop) {
         gtk_widget_set_can_focus(FImpl->Container != nullptr ? FImpl->Container : widget, TRUE);

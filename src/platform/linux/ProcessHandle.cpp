@@ -21,16 +21,13 @@ std::unique_ptr<TProcessHandle> TProcessHandle::Open(std::uint32_t ProcessId) {
     return std::unique_ptr<TProcessHandle>(new TProcessHandle(static_cast<int>(fd)));
 }
 
-TProcessHandle::~TProcessHandle() {
-    close(FDescriptor);
-}
+TProcessHandle::~TProcessHandle() { close(FDescriptor); }
 
 bool TProcessHandle::WaitForExit(int TimeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs);
     for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         pollfd entry{FDescriptor, POLLIN, 0};
         const int ready = poll(&entry, 1, left > 0 ? static_cast<int>(left) : 0);
         if (ready > 0) {
