@@ -1,7 +1,10 @@
 #pragma once
 
+#include "forms/Dialogs.h"
+
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace Runtime {
 
@@ -22,6 +25,16 @@ enum TLocalizedMessage : int {
 // The message in the user's language, chosen afresh at every call; English when the user's
 // language has no row. Raises for an index outside 0 to 9.
 std::string GetLocalizedMessage(int MessageIndex);
+
+// The standard modal message dialog for Msg with its buttons in their fixed order; the k-th
+// button takes Captions[k] where there is one. Returns the modal result of the button pressed
+// (Cancel when the dialog is closed otherwise).
+int ShowMessageDialog(const std::string& Msg, Forms::TMsgDlgType DlgType, Forms::TMsgDlgButtons Buttons,
+                      const std::vector<std::string>& Captions, const std::string& Title);
+
+// The start-up error box: message MessageIndex, one button captioned "Accept", title "Error",
+// each in the user's language.
+void ShowLocalizedError(int MessageIndex);
 
 class ELocalizedMessageError : public std::runtime_error {
 public:

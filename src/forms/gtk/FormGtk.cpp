@@ -723,3 +723,12 @@ void TForm::SetMenu(TMainMenu* Value) {
 }
 
 } // namespace Forms
+
+namespace Forms {
+
+bool SetWindowCornerPreference(TForm&, int) {
+    // X11 window managers take no corner preference from a client.
+    return false;
+}
+
+} // namespace Forms

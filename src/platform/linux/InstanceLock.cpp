@@ -41,13 +41,15 @@ bool TryAcquireInstanceLock(const std::string& Name) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         SetLastErrorFromErrno(errno);
-        return false;
+        return true;
     }
     const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + key.size());
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
-        SetLastErrorFromErrno(errno);
+        const int err = errno;
+        SetLastErrorFromErrno(err);
         ::close(fd);
-        return false;
+        // Only a name in use means another instance; any other failure must not lock the user out.
+        return err != EADDRINUSE;
     }
     // The socket stays open, deliberately, for the life of the process: it is the lock.
     return true;

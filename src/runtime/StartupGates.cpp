@@ -1,0 +1,7 @@
+#include "runtime/StartupGates.h"
+
+namespace Runtime {
+
+void PassStartupGates() {}
+
+} // namespace Runtime

@@ -1,0 +1,224 @@
+#include "shared/BrowserForm.h"
+
+#include "platform/ExecutablePath.h"
+#include "shared/Resources.h"
+#include "shared/StrUtils.h"
+#include "shared/SysUtils.h"
+#include "webview2/Streams.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace Shared {
+
+namespace {
+
+constexpr std::string_view DragOverGuard = R"(window.addEventListener("dragover", function(e){e.preventDefault();},false);)";
+constexpr std::string_view DropGuard = R"(window.addEventListener("drop", function(e){e.preventDefault();}, false);)";
+constexpr std::string_view ClickScript =
+    R"(window.addEventListener("click", function () {window.chrome.webview.postMessage("vtr-webbrowser-clicked");});)";
+
+bool ReadRegularFile(const std::string& path, std::string& content) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+} // namespace
+
+TBrowserForm::TBrowserForm() {
+    SetBorderStyle(Forms::bsNone);
+    SetBounds(0, 0, 658, 484);
+    SetKeyPreview(true);
+    FProgressBar = std::make_unique<Forms::TProgressBar>();
+    FProgressBar->SetHeight(4);
+    FProgressBar->SetAlign(Forms::alBottom);
+    FProgressBar->SetStyle(Forms::pbstMarquee);
+    FProgressBar->SetTabOrder(0);
+    FProgressBar->SetParent(this);
+    FormCreate();
+}
+
+TBrowserForm::~TBrowserForm() {
+    // The browser goes first, with its WebView, while the form still exists.
+    FEdgeBrowser.reset();
+    FProgressBar.reset();
+}
+
+void TBrowserForm::FormCreate() {
+    FExeZip = nullptr;
+    FAppDirName.clear();
+    FStartPageURL.clear();
+    FWebviewJavascript.clear();
+    FIsRuntime = false;
+    FAllowDebug = false;
+    FAllowZoom = false;
+    FWithExternal = false;
+    FHandleRequests = false;
+    FAllowContextMenu = false;
+    FAppDirPath = std::filesystem::path(Platform::GetExecutablePath()).parent_path().string() + "/";
+
+    FEdgeBrowser = std::make_unique<TEdgeBrowser>();
+    TEdgeBrowser& edge = *FEdgeBrowser;
+    edge.OnProcessFailed = [this](TCustomEdgeBrowser* s, TOleEnum kind) { EdgeBrowserProcessFailed(s, kind); };
+    edge.OnNewWindowRequested = [this](TCustomEdgeBrowser* s, TNewWindowRequestedEventArgs* a) {
+        EdgeBrowserNewWindowRequested(s, a);
+    };
+    edge.OnCreateWebViewCompleted = [this](TCustomEdgeBrowser* s, HRESULT r) { EdgeBrowserCreateWebViewCompleted(s, r); };
+    edge.OnWebResourceRequested = [this](TCustomEdgeBrowser* s, TWebResourceRequestedEventArgs* a) {
+        EdgeBrowserWebResourceRequested(s, a);
+    };
+    edge.OnNavigationCompleted = [this](TCustomEdgeBrowser* s, bool ok, TOleEnum status) {
+        EdgeBrowserNavigationCompleted(s, ok, status);
+    };
+    edge.OnWebMessageReceived = [this](TCustomEdgeBrowser* s, TWebMessageReceivedEventArgs* a) {
+        EdgeBrowserClickMessageReceived(s, a);
+    };
+    edge.OnPermissionRequested = [this](TCustomEdgeBrowser* s, TPermissionRequestedEventArgs* a) {
+        EdgeBrowserPermissionRequested(s, a);
+    };
+    edge.SetParent(this);
+    edge.SetAlign(Forms::alClient);
+}
+
+std::string TBrowserForm::DocumentScript() const {
+    std::string script;
+    if (FWithExternal) {
+        // The resource is used as it is, byte-order mark included (white space to JavaScript).
+        script += '\r';
+        script += TResources::Find("RCDATA", "VTR_EXTERNAL_JAVASCRIPT").value_or(std::string_view());
+    }
+    script += '\r';
+    script += DragOverGuard;
+    script += '\r';
+    script += DropGuard;
+    if (FIsRuntime && !TStrUtils::Trim(FWebviewJavascript).empty()) {
+        script += '\r';
+        script += FWebviewJavascript;
+    }
+    if (!FIsRuntime) {
+        script += '\r';
+        script += ClickScript;
+    }
+    return script;
+}
+
+void TBrowserForm::EdgeBrowserCreateWebViewCompleted(TCustomEdgeBrowser*, HRESULT AResult) {
+    if (AResult < 0) {
+        return;
+    }
+    InstallDocumentScript();
+    if (WebView2::ICoreWebView2Settings* settings = FEdgeBrowser->SettingsInterface()) {
+        settings->put_IsScriptEnabled(TRUE);
+        settings->put_IsStatusBarEnabled(FALSE);
+        settings->put_IsWebMessageEnabled(TRUE);
+        settings->put_IsBuiltInErrorPageEnabled(TRUE);
+        settings->put_IsZoomControlEnabled(FAllowZoom ? TRUE : FALSE);
+        settings->put_AreDevToolsEnabled(FAllowDebug ? TRUE : FALSE);
+        settings->put_AreDefaultContextMenusEnabled(FAllowContextMenu ? TRUE : FALSE);
+    }
+    FEdgeBrowser->AddWebResourceRequestedFilter("*", 0);
+    if (!FStartPageURL.empty()) {
+        FEdgeBrowser->Navigate(FStartPageURL);
+    }
+}
+
+void TBrowserForm::InstallDocumentScript() {
+    if (WebView2::ICoreWebView2* webView = FEdgeBrowser->DefaultInterface()) {
+        webView->AddScriptToExecuteOnDocumentCreated(DocumentScript().c_str(), nullptr);
+    }
+}
+
+bool TBrowserForm::ResolveRequest(const std::string& Uri, std::string& Content, std::string& MimeType) {
+    std::string path = TStrUtils::ReplaceAll(Uri, "file:///", "");
+    MimeType = TStrUtils::GetFileMIMEType(path);
+    path = TStrUtils::ReplaceAll(path, "%20", " ");
+
+    if (!FAppDirName.empty() && FExeZip != nullptr) {
+        const std::string entry = FAppDirName + "/" + path;
+        if (FExeZip->FindFile(entry) >= 0) {
+            Content = FExeZip->ExtractToString(entry);
+            return true;
+        }
+    }
+    if (ReadRegularFile(FAppDirPath + path, Content)) {
+        return true;
+    }
+    // The raw path keeps its leading "/": file:///data/x.txt names /data/x.txt.
+    std::string raw = TStrUtils::ReplaceAll(Uri, "file://", "");
+    return ReadRegularFile(raw, Content);
+}
+
+void TBrowserForm::EdgeBrowserWebResourceRequested(TCustomEdgeBrowser*, TWebResourceRequestedEventArgs* Args) {
+    if (!FHandleRequests) {
+        return;
+    }
+    WebView2::ComPtr<WebView2::ICoreWebView2WebResourceRequest> request;
+    if (Args->ArgsInterface()->get_Request(request.GetAddressOf()) < 0 || !request) {
+        return;
+    }
+    WebView2::LPSTR rawUri = nullptr;
+    request->get_Uri(&rawUri);
+    const std::string uri = WebView2::TakeString(rawUri);
+    if (!TStrUtils::StartsWithIgnoreCase(uri, "file:///")) {
+        return;
+    }
+    std::string content;
+    std::string mimeType;
+    if (!ResolveRequest(uri, content, mimeType)) {
+        return;
+    }
+    WebView2::ICoreWebView2Environment* environment = FEdgeBrowser->EnvironmentInterface();
+    if (environment == nullptr) {
+        return;
+    }
+    const std::string headers = "Content-Type: " + mimeType + "; charset=utf-8";
+    WebView2::ComPtr<WebView2::ICoreWebView2WebResourceResponse> response;
+    if (environment->CreateWebResourceResponse(WebView2::CreateMemoryStream(std::move(content)).Get(), 200, "OK",
+                                               headers.c_str(), response.GetAddressOf()) >= 0) {
+        Args->ArgsInterface()->put_Response(response.Get());
+    }
+}
+
+void TBrowserForm::EdgeBrowserNewWindowRequested(TCustomEdgeBrowser*, TNewWindowRequestedEventArgs* Args) {
+    if (!FIsRuntime) {
+        return;
+    }
+    WebView2::LPSTR rawUri = nullptr;
+    Args->ArgsInterface()->get_Uri(&rawUri);
+    const std::string uri = WebView2::TakeString(rawUri);
+    if (!TStrUtils::StartsWithIgnoreCase(uri, "file:")) {
+        return;
+    }
+    Args->ArgsInterface()->put_Handled(TRUE);
+    TSysUtils::ShellExec(Platform::GetExecutablePath(), "\"" + FRuntimeAppID + "\" \"" + uri + "\"");
+}
+
+void TBrowserForm::EdgeBrowserPermissionRequested(TCustomEdgeBrowser*, TPermissionRequestedEventArgs* Args) {
+    Args->ArgsInterface()->put_State(WebView2::COREWEBVIEW2_PERMISSION_STATE_ALLOW);
+}
+
+void TBrowserForm::EdgeBrowserNavigationCompleted(TCustomEdgeBrowser*, bool, TOleEnum) {
+    FProgressBar->Hide();
+}
+
+void TBrowserForm::EdgeBrowserProcessFailed(TCustomEdgeBrowser*, TOleEnum) {}
+
+void TBrowserForm::EdgeBrowserClickMessageReceived(TCustomEdgeBrowser*, TWebMessageReceivedEventArgs* Args) {
+    WebView2::LPSTR raw = nullptr;
+    Args->ArgsInterface()->TryGetWebMessageAsString(&raw);
+    const std::string text = WebView2::TakeString(raw);
+    if (!FIsRuntime && text == "vtr-webbrowser-clicked" && Parent() != nullptr && Parent()->Parent() != nullptr) {
+        Parent()->Parent()->SetFocus();
+    }
+}
+
+} // namespace Shared
