@@ -23,26 +23,34 @@ void TWinControl::TImpl::OnSizeAllocate(GtkWidget*, GdkRectangle* Allocation, gp
     static_cast<TImpl*>(Data)->Owner.ClientAreaResized(Allocation->width, Allocation->height);
 }
 
-void TWinControl::TImpl::OnSetFocus(GtkWindow*, GtkWidget* Widget, gpointer Data) {
-    static_cast<TImpl*>(Data)->FocusWidgetChanged(ControlOf(Widget));
+void TWinControl::TImpl::OnSetFocus(GtkWindow*, GtkWidget* Focus, gpointer Data) {
+    static_cast<TImpl*>(Data)->FocusWidgetChanged(Focus);
 }
 
-void TWinControl::TImpl::FocusWidgetChanged(TWinControl* Control) {
+void TWinControl::TImpl::FocusWidgetChanged(GtkWidget* Focus) {
+    // Enter and exit follow the control that holds the focus. When the focus is on a widget
+    // that another library put inside a control (the browser engine's view), that library
+    // reports its own focus changes; the toolkit reports only those of its own widgets.
+    TWinControl* control = ControlOf(Focus);
+    const bool own = control != nullptr &&
+                     (Focus == control->FImpl->Widget || Focus == control->FImpl->Container);
     TWinControl* old = ActiveControl;
-    if (old == Control) {
+    const bool oldOwn = ActiveOwnWidget;
+    ActiveControl = control;
+    ActiveOwnWidget = own;
+    if (old == control) {
         return;
     }
-    ActiveControl = Control;
-    if (old != nullptr) {
+    if (old != nullptr && oldOwn) {
         old->DoExit();
     }
-    if (Control != nullptr && ActiveControl == Control) {
-        Control->DoEnter();
+    if (control != nullptr && own && ActiveControl == control) {
+        control->DoEnter();
     }
 }
 
-TWinControl* TWinControl::TImpl::ControlOf(GtkWidget* Widget) {
-    for (GtkWidget* w = Widget; w != nullptr; w = gtk_widget_get_parent(w)) {
+TWinControl* TWinControl::TImpl::ControlOf(GtkWidget* Focus) {
+    for (GtkWidget* w = Focus; w != nullptr; w = gtk_widget_get_parent(w)) {
         if (auto* control = static_cast<TWinControl*>(g_object_get_qdata(G_OBJECT(w), ControlQuark()))) {
             return control;
         }

@@ -20,18 +20,20 @@ struct TWinControl::TImpl {
     GtkWidget* Widget = nullptr;
     // The widget that holds child controls (Widget itself or one inside it); may be null.
     GtkWidget* Container = nullptr;
-    // On a top-level control: the control whose widget has the keyboard focus.
+    // On a top-level control: the control that holds the keyboard focus, and whether the
+    // focus is on its own widget (not on a widget of another library inside it).
     TWinControl* ActiveControl = nullptr;
+    bool ActiveOwnWidget = false;
     gulong SizeAllocateHandler = 0;
     gulong SetFocusHandler = 0;
 
     // The control whose widget is Widget or the nearest ancestor of it.
-    static TWinControl* ControlOf(GtkWidget* Widget);
+    static TWinControl* ControlOf(GtkWidget* Focus);
 
-    // A top-level's focus moved to a widget of Control (null: to no control's widget).
-    void FocusWidgetChanged(TWinControl* Control);
-    static void OnSizeAllocate(GtkWidget* Widget, GdkRectangle* Allocation, gpointer Data);
-    static void OnSetFocus(GtkWindow* Window, GtkWidget* Widget, gpointer Data);
+    // A top-level's focus moved to Widget (null: to none).
+    void FocusWidgetChanged(GtkWidget* Focus);
+    static void OnSizeAllocate(GtkWidget* Area, GdkRectangle* Allocation, gpointer Data);
+    static void OnSetFocus(GtkWindow* Window, GtkWidget* Focus, gpointer Data);
 };
 
 } // namespace Forms
