@@ -5,6 +5,9 @@
 
 namespace Platform {
 
+// This process's own id.
+std::uint32_t CurrentProcessId();
+
 // A handle on a running process. It keeps referring to that one process after it ends, so
 // waiting and terminating can never reach another process that reuses its id.
 class TProcessHandle {

@@ -117,13 +117,13 @@ void TBrowserForm::EdgeBrowserCreateWebViewCompleted(TCustomEdgeBrowser*, HRESUL
     }
     InstallDocumentScript();
     if (WebView2::ICoreWebView2Settings* settings = FEdgeBrowser->SettingsInterface()) {
-        settings->put_IsScriptEnabled(TRUE);
-        settings->put_IsStatusBarEnabled(FALSE);
-        settings->put_IsWebMessageEnabled(TRUE);
-        settings->put_IsBuiltInErrorPageEnabled(TRUE);
-        settings->put_IsZoomControlEnabled(FAllowZoom ? TRUE : FALSE);
-        settings->put_AreDevToolsEnabled(FAllowDebug ? TRUE : FALSE);
-        settings->put_AreDefaultContextMenusEnabled(FAllowContextMenu ? TRUE : FALSE);
+        settings->put_IsScriptEnabled(1);
+        settings->put_IsStatusBarEnabled(0);
+        settings->put_IsWebMessageEnabled(1);
+        settings->put_IsBuiltInErrorPageEnabled(1);
+        settings->put_IsZoomControlEnabled(FAllowZoom ? 1 : 0);
+        settings->put_AreDevToolsEnabled(FAllowDebug ? 1 : 0);
+        settings->put_AreDefaultContextMenusEnabled(FAllowContextMenu ? 1 : 0);
     }
     FEdgeBrowser->AddWebResourceRequestedFilter("*", 0);
     if (!FStartPageURL.empty()) {
@@ -162,7 +162,7 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TCustomEdgeBrowser*, TWebReso
         return;
     }
     WebView2::ComPtr<WebView2::ICoreWebView2WebResourceRequest> request;
-    if (Args->ArgsInterface()->get_Request(request.GetAddressOf()) < 0 || !request) {
+    if (Args->ArgsInterface()->get_Request(request.ReleaseAndGetAddressOf()) < 0 || !request) {
         return;
     }
     WebView2::LPSTR rawUri = nullptr;
@@ -183,7 +183,7 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TCustomEdgeBrowser*, TWebReso
     const std::string headers = "Content-Type: " + mimeType + "; charset=utf-8";
     WebView2::ComPtr<WebView2::ICoreWebView2WebResourceResponse> response;
     if (environment->CreateWebResourceResponse(WebView2::CreateMemoryStream(std::move(content)).Get(), 200, "OK",
-                                               headers.c_str(), response.GetAddressOf()) >= 0) {
+                                               headers.c_str(), response.ReleaseAndGetAddressOf()) >= 0) {
         Args->ArgsInterface()->put_Response(response.Get());
     }
 }
@@ -198,7 +198,7 @@ void TBrowserForm::EdgeBrowserNewWindowRequested(TCustomEdgeBrowser*, TNewWindow
     if (!TStrUtils::StartsWithIgnoreCase(uri, "file:")) {
         return;
     }
-    Args->ArgsInterface()->put_Handled(TRUE);
+    Args->ArgsInterface()->put_Handled(1);
     TSysUtils::ShellExec(Platform::GetExecutablePath(), "\"" + FRuntimeAppID + "\" \"" + uri + "\"");
 }
 

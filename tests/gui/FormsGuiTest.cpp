@@ -137,9 +137,7 @@ TEST(FormChildren, AnEmbeddedFormAndABottomBarShareTheClientArea) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (!Application().Initialize()) {
-        std::fprintf(stderr, "no display\n");
-        return 1;
-    }
+    // Listing the tests (at build time) needs no display; running them does.
+    Application().Initialize();
     return RUN_ALL_TESTS();
 }

@@ -143,3 +143,4 @@ void TApplication::ShowException(const std::exception& E) {
 }
 
 } // namespace Forms
+

@@ -121,6 +121,14 @@ gboolean TForm::TFormImpl::OnConfigure(GtkWidget* Widget, GdkEventConfigure*, gp
     int width = 0;
     int height = 0;
     gtk_window_get_size(GTK_WINDOW(Widget), &width, &height);
+    if (self->RequestedWidth > 0) {
+        const bool reached = width == self->RequestedWidth && height == self->RequestedHeight;
+        const bool tooLong = g_get_monotonic_time() - self->RequestedAt > 2 * G_USEC_PER_SEC;
+        if (!reached && !tooLong && self->Owner.FWindowState == wsNormal) {
+            return FALSE;
+        }
+        self->RequestedWidth = 0;
+    }
     const TFrameExtents& e = self->Extents;
     // gtk_window_get_position gives the frame's corner (north-west gravity).
     self->Owner.NativeBoundsChanged(x, y, width + e.Left + e.Right, height + e.Top + e.Bottom);
@@ -434,6 +442,9 @@ void TForm::ApplyGeometry() {
     }
     FFormImpl->ContentSizeFor(outerWidth, outerHeight, width, height);
     if (FWindowState == wsNormal) {
+        FFormImpl->RequestedWidth = width;
+        FFormImpl->RequestedHeight = height;
+        FFormImpl->RequestedAt = g_get_monotonic_time();
         gtk_window_resize(window, width, height);
     } else {
         gtk_window_set_default_size(window, width, height);

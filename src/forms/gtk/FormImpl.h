@@ -27,6 +27,11 @@ struct TForm::TFormImpl {
     bool ExtentsKnown = false;
     bool Mapped = false;
     bool PlacementPending = false; // first placement waits for the real frame extents
+    // The content size last asked of the window system; until the window reaches it, sizes
+    // the window reports are stale and must not become the form's size.
+    int RequestedWidth = 0;
+    int RequestedHeight = 0;
+    gint64 RequestedAt = 0;
     GMainLoop* ModalLoop = nullptr;
 
     // The frame of the last window the window manager reported, as a guess for new ones.

@@ -20,29 +20,50 @@ GQuark ControlQuark() {
 } // namespace
 
 void TWinControl::TImpl::OnSizeAllocate(GtkWidget*, GdkRectangle* Allocation, gpointer Data) {
-    static_cast<TImpl*>(Data)->Owner.ClientAreaResized(Allocation->width, Allocation->height);
+    auto* self = static_cast<TImpl*>(Data);
+    self->AllocatedWidth = Allocation->width;
+    self->AllocatedHeight = Allocation->height;
+    if (self->PendingResize == 0) {
+        self->PendingResize = g_idle_add_full(
+            G_PRIORITY_HIGH_IDLE,
+            [](gpointer D) -> gboolean {
+                auto* impl = static_cast<TImpl*>(D);
+                impl->PendingResize = 0;
+                impl->Owner.ClientAreaResized(impl->AllocatedWidth, impl->AllocatedHeight);
+                return G_SOURCE_REMOVE;
+            },
+            self, nullptr);
+    }
 }
 
-void TWinControl::TImpl::OnSetFocus(GtkWindow*, GtkWidget* Widget, gpointer Data) {
-    static_cast<TImpl*>(Data)->FocusWidgetChanged(ControlOf(Widget));
+void TWinControl::TImpl::OnSetFocus(GtkWindow*, GtkWidget* Focus, gpointer Data) {
+    static_cast<TImpl*>(Data)->FocusWidgetChanged(Focus);
 }
 
-void TWinControl::TImpl::FocusWidgetChanged(TWinControl* Control) {
+void TWinControl::TImpl::FocusWidgetChanged(GtkWidget* Focus) {
+    // Enter and exit follow the control that holds the focus. When the focus is on a widget
+    // that another library put inside a control (the browser engine's view), that library
+    // reports its own focus changes; the toolkit reports only those of its own widgets.
+    TWinControl* control = ControlOf(Focus);
+    const bool own = control != nullptr &&
+                     (Focus == control->FImpl->Widget || Focus == control->FImpl->Container);
     TWinControl* old = ActiveControl;
-    if (old == Control) {
+    const bool oldOwn = ActiveOwnWidget;
+    ActiveControl = control;
+    ActiveOwnWidget = own;
+    if (old == control) {
         return;
     }
-    ActiveControl = Control;
-    if (old != nullptr) {
+    if (old != nullptr && oldOwn) {
         old->DoExit();
     }
-    if (Control != nullptr && ActiveControl == Control) {
-        Control->DoEnter();
+    if (control != nullptr && own && ActiveControl == control) {
+        control->DoEnter();
     }
 }
 
-TWinControl* TWinControl::TImpl::ControlOf(GtkWidget* Widget) {
-    for (GtkWidget* w = Widget; w != nullptr; w = gtk_widget_get_parent(w)) {
+TWinControl* TWinControl::TImpl::ControlOf(GtkWidget* Focus) {
+    for (GtkWidget* w = Focus; w != nullptr; w = gtk_widget_get_parent(w)) {
         if (auto* control = static_cast<TWinControl*>(g_object_get_qdata(G_OBJECT(w), ControlQuark()))) {
             return control;
         }
@@ -116,6 +137,10 @@ void TWinControl::DestroyWnd() {
     if (FImpl->SizeAllocateHandler != 0) {
         g_signal_handler_disconnect(FImpl->Container, FImpl->SizeAllocateHandler);
         FImpl->SizeAllocateHandler = 0;
+    }
+    if (FImpl->PendingResize != 0) {
+        g_source_remove(FImpl->PendingResize);
+        FImpl->PendingResize = 0;
     }
     if (FImpl->SetFocusHandler != 0) {
         g_signal_handler_disconnect(widget, FImpl->SetFocusHandler);

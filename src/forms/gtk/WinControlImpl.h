@@ -14,24 +14,38 @@ inline TNativeWidget* FromGtk(GtkWidget* Widget) { return reinterpret_cast<TNati
 
 struct TWinControl::TImpl {
     explicit TImpl(TWinControl& AOwner) : Owner(AOwner) {}
+    ~TImpl() {
+        if (PendingResize != 0) {
+            g_source_remove(PendingResize);
+        }
+    }
+    TImpl(const TImpl&) = delete;
+    TImpl& operator=(const TImpl&) = delete;
 
     TWinControl& Owner;
     // The control's outer widget, with our own reference; null while there is none.
     GtkWidget* Widget = nullptr;
     // The widget that holds child controls (Widget itself or one inside it); may be null.
     GtkWidget* Container = nullptr;
-    // On a top-level control: the control whose widget has the keyboard focus.
+    // On a top-level control: the control that holds the keyboard focus, and whether the
+    // focus is on its own widget (not on a widget of another library inside it).
     TWinControl* ActiveControl = nullptr;
+    bool ActiveOwnWidget = false;
     gulong SizeAllocateHandler = 0;
+    // The client area's newest allocation, applied to the controls from an idle callback: sizes
+    // requested while GTK is allocating would only take effect in a later layout pass.
+    guint PendingResize = 0;
+    int AllocatedWidth = 0;
+    int AllocatedHeight = 0;
     gulong SetFocusHandler = 0;
 
     // The control whose widget is Widget or the nearest ancestor of it.
-    static TWinControl* ControlOf(GtkWidget* Widget);
+    static TWinControl* ControlOf(GtkWidget* Focus);
 
-    // A top-level's focus moved to a widget of Control (null: to no control's widget).
-    void FocusWidgetChanged(TWinControl* Control);
-    static void OnSizeAllocate(GtkWidget* Widget, GdkRectangle* Allocation, gpointer Data);
-    static void OnSetFocus(GtkWindow* Window, GtkWidget* Widget, gpointer Data);
+    // A top-level's focus moved to Widget (null: to none).
+    void FocusWidgetChanged(GtkWidget* Focus);
+    static void OnSizeAllocate(GtkWidget* Area, GdkRectangle* Allocation, gpointer Data);
+    static void OnSetFocus(GtkWindow* Window, GtkWidget* Focus, gpointer Data);
 };
 
 } // namespace Forms

@@ -9,6 +9,8 @@
 
 namespace Platform {
 
+std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(getpid()); }
+
 std::unique_ptr<TProcessHandle> TProcessHandle::Open(std::uint32_t ProcessId) {
     if (ProcessId == 0) {
         return nullptr;

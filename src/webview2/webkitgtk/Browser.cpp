@@ -333,9 +333,8 @@ std::string TBrowser::CurrentSource() const {
 }
 
 std::string TBrowser::EffectiveTitle() const {
-    const char* title = FView ? webkit_web_view_get_title(FView.Get()) : nullptr;
     // A document without a title is known by its address, as in a browser's tab.
-    return title != nullptr && *title != '\0' ? std::string(title) : CurrentSource();
+    return !FTitle.empty() ? FTitle : CurrentSource();
 }
 
 HRESULT TBrowser::get_Source(LPSTR* uri) {

@@ -235,7 +235,8 @@ private:
     void OnWebMessage(WebKitJavascriptResult* Result);
     void OnEngineMessage(WebKitJavascriptResult* Result);
     void RaiseNavigationStarting(bool Redirected);
-    void RaiseNavigationCompleted(bool Success, COREWEBVIEW2_WEB_ERROR_STATUS Status);
+    void RaiseNavigationCompleted(bool Success, COREWEBVIEW2_WEB_ERROR_STATUS Status, UINT64 NavigationId);
+    void FinishNavigation();
     void CheckSource(bool NewDocument);
     void CheckTitle(bool Final);
     void RaiseHistoryIfPending();
@@ -274,6 +275,7 @@ private:
     bool FPolicyUserGesture = false;
     std::string FReportedSource;
     std::string FReportedTitle;
+    std::string FTitle;                // the document's title as far as it is known
     bool FContainsFullScreenElement = false;
 
     struct TFilter {

@@ -112,7 +112,7 @@ void FinishWithResponse(WebKitURISchemeRequest* Request, ICoreWebView2WebResourc
     // Every header goes through as a real HTTP header: without them fetch() responses have no
     // headers and streaming WebAssembly compilation refuses the module.
     SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
-    std::string mimeType;
+    std::string contentType;
     std::string_view rest = headerText;
     while (!rest.empty()) {
         const std::size_t end = rest.find('\n');
@@ -126,7 +126,7 @@ void FinishWithResponse(WebKitURISchemeRequest* Request, ICoreWebView2WebResourc
         const std::string value(TrimBlanks(line.substr(colon + 1)));
         soup_message_headers_append(headers, name.c_str(), value.c_str());
         if (g_ascii_strcasecmp(name.c_str(), "Content-Type") == 0) {
-            mimeType = std::string(TrimBlanks(std::string_view(value).substr(0, value.find(';'))));
+            contentType = value; // with its charset, which decides how a page's text is read
         }
     }
 
@@ -142,8 +142,8 @@ void FinishWithResponse(WebKitURISchemeRequest* Request, ICoreWebView2WebResourc
     WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, static_cast<gint64>(length));
     webkit_uri_scheme_response_set_status(response, static_cast<guint>(status),
                                           reason.empty() ? nullptr : reason.c_str());
-    if (!mimeType.empty()) {
-        webkit_uri_scheme_response_set_content_type(response, mimeType.c_str());
+    if (!contentType.empty()) {
+        webkit_uri_scheme_response_set_content_type(response, contentType.c_str());
     }
     webkit_uri_scheme_response_set_http_headers(response, headers);
     webkit_uri_scheme_request_finish_with_response(Request, response);

@@ -253,12 +253,45 @@ void TBrowser::RaiseNavigationStarting(bool Redirected) {
     }
 }
 
-void TBrowser::RaiseNavigationCompleted(bool Success, COREWEBVIEW2_WEB_ERROR_STATUS Status) {
+void TBrowser::RaiseNavigationCompleted(bool Success, COREWEBVIEW2_WEB_ERROR_STATUS Status, UINT64 NavigationId) {
     auto args = MakeCom<TNavigationCompletedArgs>();
     args->IsSuccess = Success;
     args->WebErrorStatus = Status;
-    args->NavigationId = FNavigationId;
+    args->NavigationId = NavigationId;
     FNavigationCompleted.Raise(Core(), args.Get());
+}
+
+void TBrowser::FinishNavigation() {
+    // WebKit may report a document's title after the load has finished; the title is asked of
+    // the document itself, so that DocumentTitleChanged comes before NavigationCompleted.
+    struct TCall {
+        ComPtr<TBrowser> Browser;
+        UINT64 NavigationId;
+    };
+    auto call = std::make_unique<TCall>(TCall{this, FNavigationId});
+    webkit_web_view_evaluate_javascript(
+        View(), "document.title", -1, EngineWorld, nullptr, nullptr,
+        [](GObject* Source, GAsyncResult* Result, gpointer Data) {
+            const std::unique_ptr<TCall> done(static_cast<TCall*>(Data));
+            JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(Source), Result, nullptr);
+            TBrowser& browser = *done->Browser.Get();
+            Guard("navigation completed", [&] {
+                if (!browser.Alive()) {
+                    return;
+                }
+                if (value != nullptr && jsc_value_is_string(value) && done->NavigationId == browser.FNavigationId) {
+                    browser.FTitle = JsString(value);
+                }
+                browser.CheckTitle(true);
+                if (browser.Alive()) {
+                    browser.RaiseNavigationCompleted(true, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN, done->NavigationId);
+                }
+            });
+            if (value != nullptr) {
+                g_object_unref(value);
+            }
+        },
+        call.release());
 }
 
 void TBrowser::CheckSource(bool NewDocument) {
@@ -274,9 +307,12 @@ void TBrowser::CheckSource(bool NewDocument) {
 
 void TBrowser::CheckTitle(bool Final) {
     const char* raw = webkit_web_view_get_title(View());
+    if (raw != nullptr && *raw != '\0') {
+        FTitle = raw;
+    }
     // A document's title is empty until its <title> is read; the address stands in for a
     // missing title only once the document has loaded, so the title does not flicker.
-    if ((raw == nullptr || *raw == '\0') && !Final) {
+    if (FTitle.empty() && !Final) {
         FTitlePending = true;
         return;
     }
@@ -316,6 +352,7 @@ void TBrowser::OnLoadChanged(WebKitLoadEvent Event) {
         break;
     case WEBKIT_LOAD_COMMITTED:
         FProvisional = false;
+        FTitle.clear(); // a new document
         if (FErrorPageLoading) {
             if (FErrorPageBuiltIn) {
                 auto args = MakeCom<TContentLoadingArgs>();
@@ -351,10 +388,7 @@ void TBrowser::OnLoadChanged(WebKitLoadEvent Event) {
             CompleteCreation(S_OK);
             return;
         }
-        CheckTitle(true);
-        if (Alive()) {
-            RaiseNavigationCompleted(true, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN);
-        }
+        FinishNavigation();
         break;
     }
 }
@@ -373,14 +407,15 @@ bool TBrowser::OnLoadFailed(WebKitLoadEvent, const char* FailingUri, GError* Err
     }
     const bool cancelled = FCancelled || ErrorStatusOf(Error) == COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED;
     const unsigned loads = FHostLoads;
-    RaiseNavigationCompleted(false, cancelled ? COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED : ErrorStatusOf(Error));
+    RaiseNavigationCompleted(false, cancelled ? COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED : ErrorStatusOf(Error),
+                             FNavigationId);
     CheckTitle(true);
     // A cancelled load leaves the page as it was; any other failure shows the error page,
     // unless the host already went elsewhere.
     if (!cancelled && Alive() && loads == FHostLoads) {
         const std::string uri = FailingUri != nullptr ? FailingUri : "";
         if (FSettings->BuiltInErrorPageEnabled) {
-            ShowErrorPageLater(uri, LoadFailedPage(MapToHostUri(uri), Error != nullptr ? Error->message : ""), true);
+            ShowErrorPageLater(uri, LoadFailedPage(uri, Error != nullptr ? Error->message : ""), true);
         } else {
             // Without the built-in page the view is left empty.
             ShowErrorPageLater(uri, "", false);
@@ -431,15 +466,14 @@ void TBrowser::OnHistoryChanged() {
     if (FInHostLoad || FProvisional || FCreationHandler) {
         return; // raised after ContentLoading
     }
-    // A navigation inside the document: its URI change follows at once and raises this after
-    // SourceChanged; otherwise (the same URI) it goes out on its own.
-    g_idle_add(
+    // A navigation inside the document: its URI change follows and raises this after
+    // SourceChanged; a history entry without a new URI (pushState of the same address) goes out
+    // on its own a moment later.
+    g_timeout_add(
+        100,
         [](gpointer Data) -> gboolean {
-            const ComPtr<TBrowser> browser = [&] {
-                ComPtr<TBrowser> b;
-                b.Attach(static_cast<TBrowser*>(Data));
-                return b;
-            }();
+            ComPtr<TBrowser> browser;
+            browser.Attach(static_cast<TBrowser*>(Data));
             Guard("history", [&] { browser->RaiseHistoryIfPending(); });
             return G_SOURCE_REMOVE;
         },
@@ -455,7 +489,14 @@ void TBrowser::OnTitleChanged() {
         return;
     }
     const ComPtr<TBrowser> keep(this);
-    CheckTitle(!webkit_web_view_is_loading(View()));
+    if (!webkit_web_view_is_loading(View())) {
+        // A title the page sets (or clears) once it has loaded.
+        const char* raw = webkit_web_view_get_title(View());
+        FTitle = raw != nullptr ? raw : "";
+        CheckTitle(true);
+    } else {
+        CheckTitle(false);
+    }
 }
 
 void TBrowser::OnWebProcessTerminated(WebKitWebProcessTerminationReason Reason) {
@@ -477,7 +518,7 @@ void TBrowser::OnWebProcessTerminated(WebKitWebProcessTerminationReason Reason) 
     // something about it. It never reloads by itself.
     if (Alive() && loads == FHostLoads && Reason != WEBKIT_WEB_PROCESS_TERMINATED_BY_API) {
         FErrorPageBuiltIn = true;
-        ShowErrorPage(uri, ProcessFailedPage(MapToHostUri(uri)));
+        ShowErrorPage(uri, ProcessFailedPage(uri));
     }
 }
 
