@@ -237,8 +237,13 @@ async function start() {
         setStatus('no bridge', 'off');
         /** @type {HTMLElement} */ (document.getElementById('no-bridge')).hidden = false;
     } else {
+        // A host that does not answer must not keep the cards from showing.
+        const silence = new Promise((_, reject) => setTimeout(() => reject(new Error('no answer within 3 s')), 3000));
         try {
-            const [version, packaged, temp] = await Promise.all([vtr.hello(), vtr.isRuntime(), vtr.folders.getTempDir()]);
+            const [version, packaged, temp] = await Promise.race([
+                Promise.all([vtr.hello(), vtr.isRuntime(), vtr.folders.getTempDir()]),
+                silence,
+            ]);
             host.packaged = packaged;
             ctx.work = `${temp}vtr-showcase${temp.slice(-1)}`;
             setStatus(`bridge ${version} · ${packaged ? 'packaged' : 'not packaged'}`, packaged ? 'on' : 'warn');
