@@ -24,13 +24,22 @@ void TForm::UpdateRoundedCorners() {
     if (!HandleAllocated()) {
         return;
     }
-    const TRoundedCornerType effective = FRoundedCorners == rcDefault ? DefaultRoundedCorners : FRoundedCorners;
+    const TRoundedCornerType effective =
+        FRoundedCorners == rcDefault ? DefaultRoundedCorners : FRoundedCorners;
     int preference = 0;
     switch (effective) {
-    case rcOff: preference = 1; break;
-    case rcOn: preference = 2; break;
-    case rcSmall: preference = 3; break;
-    case rcDefault: preference = 0; break;
+    case rcOff:
+        preference = 1;
+        break;
+    case rcOn:
+        preference = 2;
+        break;
+    case rcSmall:
+        preference = 3;
+        break;
+    case rcDefault:
+        preference = 0;
+        break;
     }
     // The result is ignored: where the window system cannot round corners, the window keeps
     // its usual look.

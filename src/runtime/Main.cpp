@@ -25,7 +25,8 @@ void ShowStyleNotFound(const std::string& Text) {
 }
 
 void ShowInvalidApplication(std::string_view Text, std::string_view Caption) {
-    Forms::Application().MessageBox(std::string(Text), std::string(Caption), Forms::MB_OK | Forms::MB_ICONERROR);
+    Forms::Application().MessageBox(std::string(Text), std::string(Caption),
+                                    Forms::MB_OK | Forms::MB_ICONERROR);
     throw Runtime::EApplicationExit{0};
 }
 
@@ -48,8 +49,8 @@ int RunApplication() {
     InitializeRuntime();
 
     if (!ProjectINI->ReadBool("App", "AllowInstances", false) && !Platform::TryAcquireInstanceLock(AppID)) {
-        const bool launchByInstance = Shared::TProgramParams::ParamCount() == 2 &&
-                                      Shared::TProgramParams::ParamStr(1) == AppID;
+        const bool launchByInstance =
+            Shared::TProgramParams::ParamCount() == 2 && Shared::TProgramParams::ParamStr(1) == AppID;
         if (!launchByInstance) {
             throw EApplicationExit{0};
         }

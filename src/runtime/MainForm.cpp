@@ -12,12 +12,18 @@ namespace {
 
 Forms::TBorderStyle BorderStyleOf(int value) {
     switch (value) {
-    case 0: return Forms::bsNone;
-    case 1: return Forms::bsSingle;
-    case 3: return Forms::bsDialog;
-    case 4: return Forms::bsToolWindow;
-    case 5: return Forms::bsSizeToolWin;
-    default: return Forms::bsSizeable;
+    case 0:
+        return Forms::bsNone;
+    case 1:
+        return Forms::bsSingle;
+    case 3:
+        return Forms::bsDialog;
+    case 4:
+        return Forms::bsToolWindow;
+    case 5:
+        return Forms::bsSizeToolWin;
+    default:
+        return Forms::bsSizeable;
     }
 }
 
@@ -79,8 +85,8 @@ void TMainForm::FormCreate() {
     SetCaption(AppName);
     Forms::Application().SetTitle(AppName);
 
-    SetBounds(ini.ReadInteger("App", "Left", 50), ini.ReadInteger("App", "Top", 50), ini.ReadInteger("App", "Width", 800),
-              ini.ReadInteger("App", "Height", 600));
+    SetBounds(ini.ReadInteger("App", "Left", 50), ini.ReadInteger("App", "Top", 50),
+              ini.ReadInteger("App", "Width", 800), ini.ReadInteger("App", "Height", 600));
     Forms::TSizeConstraints limits;
     limits.MaxWidth = ini.ReadInteger("App", "MaxWidth", 0);
     limits.MaxHeight = ini.ReadInteger("App", "MaxHeight", 0);
@@ -123,7 +129,8 @@ void TMainForm::FormClose(Forms::TObject*, Forms::TCloseAction&) {
     FBrowserForm.reset();
 }
 
-void TMainForm::EdgeBrowserDocumentTitleChanged(Shared::TCustomEdgeBrowser*, const std::string& ADocumentTitle) {
+void TMainForm::EdgeBrowserDocumentTitleChanged(Shared::TCustomEdgeBrowser*,
+                                                const std::string& ADocumentTitle) {
     if (ProjectINI != nullptr && ProjectINI->ReadBool("App", "DynamicAppTitle", false)) {
         SetCaption(ADocumentTitle);
     }

@@ -25,7 +25,8 @@ public:
     void FormCreate();
     void FormCloseQuery(Forms::TObject* Sender, bool& ACanClose);
     void FormClose(Forms::TObject* Sender, Forms::TCloseAction& Action);
-    void EdgeBrowserDocumentTitleChanged(Shared::TCustomEdgeBrowser* Sender, const std::string& ADocumentTitle);
+    void EdgeBrowserDocumentTitleChanged(Shared::TCustomEdgeBrowser* Sender,
+                                         const std::string& ADocumentTitle);
     void AppCloseRequest(Forms::TObject* Sender);
 
 private:

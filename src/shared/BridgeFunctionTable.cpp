@@ -9,6 +9,7 @@ const std::map<int, TBrowserExternalModule::TFunctionEntry>& TBrowserExternalMod
     static const std::map<int, TFunctionEntry> table = {
         {10001, {&M::Hello}},
         {10002, {&M::IsRuntime}},
+        {30003, {&M::FilesWriteTextFile}},
         {50001, {&M::AppClose}},
     };
     return table;

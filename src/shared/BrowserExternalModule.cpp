@@ -36,7 +36,8 @@ void TBrowserExternalModule::DataModuleDestroy() {
     FBrowserExternalForm.reset();
 }
 
-void TBrowserExternalModule::EdgeBrowserWebMessageReceived(TCustomEdgeBrowser*, TWebMessageReceivedEventArgs* Args) {
+void TBrowserExternalModule::EdgeBrowserWebMessageReceived(TCustomEdgeBrowser*,
+                                                           TWebMessageReceivedEventArgs* Args) {
     WebView2::LPSTR asString = nullptr;
     Args->ArgsInterface()->TryGetWebMessageAsString(&asString);
     WebView2::LPSTR asJson = nullptr;

@@ -53,7 +53,8 @@ public:
     std::function<void(const std::string& ReplyJson)> OnPostReply;
 
     // A bridge function: takes the uuid and the request's data object.
-    using TBridgeFunction = void (TBrowserExternalModule::*)(const std::string& Uuid, const nlohmann::json& Data);
+    using TBridgeFunction = void (TBrowserExternalModule::*)(const std::string& Uuid,
+                                                             const nlohmann::json& Data);
     struct TFunctionEntry {
         TBridgeFunction Function = nullptr;
         // Non-empty for functions that only work in a packaged application.
@@ -66,6 +67,12 @@ public:
     void Hello(const std::string& Uuid, const nlohmann::json& Data);
     void IsRuntime(const std::string& Uuid, const nlohmann::json& Data);
     void AppClose(const std::string& Uuid, const nlohmann::json& Data);
+
+    // Functions: files, folders and Base64.
+    void FilesWriteTextFile(const std::string& Uuid, const nlohmann::json& Data);
+
+    // A path argument of the file and folder functions, made absolute.
+    std::string BridgePath(const std::string& Path) const;
 
 private:
     void DataModuleCreate();

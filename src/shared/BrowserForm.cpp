@@ -14,8 +14,10 @@ namespace Shared {
 
 namespace {
 
-constexpr std::string_view DragOverGuard = R"(window.addEventListener("dragover", function(e){e.preventDefault();},false);)";
-constexpr std::string_view DropGuard = R"(window.addEventListener("drop", function(e){e.preventDefault();}, false);)";
+constexpr std::string_view DragOverGuard =
+    R"(window.addEventListener("dragover", function(e){e.preventDefault();},false);)";
+constexpr std::string_view DropGuard =
+    R"(window.addEventListener("drop", function(e){e.preventDefault();}, false);)";
 constexpr std::string_view ClickScript =
     R"(window.addEventListener("click", function () {window.chrome.webview.postMessage("vtr-webbrowser-clicked");});)";
 
@@ -68,11 +70,15 @@ void TBrowserForm::FormCreate() {
 
     FEdgeBrowser = std::make_unique<TEdgeBrowser>();
     TEdgeBrowser& edge = *FEdgeBrowser;
-    edge.OnProcessFailed = [this](TCustomEdgeBrowser* s, TOleEnum kind) { EdgeBrowserProcessFailed(s, kind); };
+    edge.OnProcessFailed = [this](TCustomEdgeBrowser* s, TOleEnum kind) {
+        EdgeBrowserProcessFailed(s, kind);
+    };
     edge.OnNewWindowRequested = [this](TCustomEdgeBrowser* s, TNewWindowRequestedEventArgs* a) {
         EdgeBrowserNewWindowRequested(s, a);
     };
-    edge.OnCreateWebViewCompleted = [this](TCustomEdgeBrowser* s, HRESULT r) { EdgeBrowserCreateWebViewCompleted(s, r); };
+    edge.OnCreateWebViewCompleted = [this](TCustomEdgeBrowser* s, HRESULT r) {
+        EdgeBrowserCreateWebViewCompleted(s, r);
+    };
     edge.OnWebResourceRequested = [this](TCustomEdgeBrowser* s, TWebResourceRequestedEventArgs* a) {
         EdgeBrowserWebResourceRequested(s, a);
     };
@@ -157,7 +163,8 @@ bool TBrowserForm::ResolveRequest(const std::string& Uri, std::string& Content, 
     return ReadRegularFile(raw, Content);
 }
 
-void TBrowserForm::EdgeBrowserWebResourceRequested(TCustomEdgeBrowser*, TWebResourceRequestedEventArgs* Args) {
+void TBrowserForm::EdgeBrowserWebResourceRequested(TCustomEdgeBrowser*,
+                                                   TWebResourceRequestedEventArgs* Args) {
     if (!FHandleRequests) {
         return;
     }
@@ -182,8 +189,9 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TCustomEdgeBrowser*, TWebReso
     }
     const std::string headers = "Content-Type: " + mimeType + "; charset=utf-8";
     WebView2::ComPtr<WebView2::ICoreWebView2WebResourceResponse> response;
-    if (environment->CreateWebResourceResponse(WebView2::CreateMemoryStream(std::move(content)).Get(), 200, "OK",
-                                               headers.c_str(), response.ReleaseAndGetAddressOf()) >= 0) {
+    if (environment->CreateWebResourceResponse(WebView2::CreateMemoryStream(std::move(content)).Get(), 200,
+                                               "OK", headers.c_str(),
+                                               response.ReleaseAndGetAddressOf()) >= 0) {
         Args->ArgsInterface()->put_Response(response.Get());
     }
 }
@@ -216,7 +224,8 @@ void TBrowserForm::EdgeBrowserClickMessageReceived(TCustomEdgeBrowser*, TWebMess
     WebView2::LPSTR raw = nullptr;
     Args->ArgsInterface()->TryGetWebMessageAsString(&raw);
     const std::string text = WebView2::TakeString(raw);
-    if (!FIsRuntime && text == "vtr-webbrowser-clicked" && Parent() != nullptr && Parent()->Parent() != nullptr) {
+    if (!FIsRuntime && text == "vtr-webbrowser-clicked" && Parent() != nullptr &&
+        Parent()->Parent() != nullptr) {
         Parent()->Parent()->SetFocus();
     }
 }

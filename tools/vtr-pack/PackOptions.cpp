@@ -104,6 +104,7 @@ std::string HelpText() {
            "  -o, --output OUTPUT   the executable to write (replaced if it exists; never inside APPDIR)\n"
            "  --runtime PATH        the runtime to copy (default: vtr beside vtr-pack)\n"
            "  --engine PATH         the browser engine library, stored as WebView2LoaderWin64.dll\n"
+           "                        (default: libvtr-engine-webkitgtk.so beside vtr-pack)\n"
            "  --webviewjs FILE      a script run in every page before its own, stored as vtr-webviewjs\n"
            "  --installer FILE      the browser runtime installer, stored as WebView2Installer.exe\n"
            "  --ini FILE            use FILE as vtr.ini, byte for byte, instead of the options below\n"

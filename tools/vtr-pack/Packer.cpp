@@ -278,6 +278,12 @@ std::string DefaultRuntimePath() {
     return self.empty() ? std::string() : (fs::path(self).parent_path() / "vtr").string();
 }
 
+std::string DefaultEnginePath() {
+    const std::string self = Platform::GetExecutablePath();
+    return self.empty() ? std::string()
+                        : (fs::path(self).parent_path() / "libvtr-engine-webkitgtk.so").string();
+}
+
 TPackResult Pack(const TPackOptions& Options) {
     TPackResult result;
     std::error_code ec;
@@ -319,10 +325,18 @@ TPackResult Pack(const TPackOptions& Options) {
 
     const TIni ini = LoadIni(Options);
 
+    std::string engine = Options.Engine;
+    if (engine.empty()) {
+        const std::string beside = DefaultEnginePath();
+        if (!beside.empty() && fs::exists(beside, ec)) {
+            engine = beside;
+        }
+    }
+
     std::vector<TSource> sources;
     sources.push_back({std::string(Archive::IniEntry), false, ini.Text, {}, ini.Text.size()});
     const std::pair<const std::string*, std::pair<const char*, std::string_view>> files[] = {
-        {&Options.Engine, {"--engine", Archive::EngineEntry}},
+        {&engine, {"--engine", Archive::EngineEntry}},
         {&Options.Installer, {"--installer", Archive::InstallerEntry}},
         {&Options.WebviewJs, {"--webviewjs", Archive::WebviewJsEntry}},
     };
@@ -332,7 +346,7 @@ TPackResult Pack(const TPackOptions& Options) {
             sources.push_back({std::string(what.second), false, {}, *path, size});
         }
     }
-    if (Options.Engine.empty()) {
+    if (engine.empty()) {
         result.Warnings.push_back("no --engine given: the packaged application cannot show its pages "
                                   "until an engine library is packed with it");
     }

@@ -33,5 +33,7 @@ TPackResult Pack(const TPackOptions& Options);
 
 // The runtime vtr-pack uses without --runtime: "vtr" in vtr-pack's own folder.
 std::string DefaultRuntimePath();
+// The engine library beside vtr-pack, packed when no --engine is given.
+std::string DefaultEnginePath();
 
 } // namespace VtrPack

@@ -143,4 +143,3 @@ void TApplication::ShowException(const std::exception& E) {
 }
 
 } // namespace Forms
-

@@ -45,8 +45,8 @@ void TWinControl::TImpl::FocusWidgetChanged(GtkWidget* Focus) {
     // that another library put inside a control (the browser engine's view), that library
     // reports its own focus changes; the toolkit reports only those of its own widgets.
     TWinControl* control = ControlOf(Focus);
-    const bool own = control != nullptr &&
-                     (Focus == control->FImpl->Widget || Focus == control->FImpl->Container);
+    const bool own =
+        control != nullptr && (Focus == control->FImpl->Widget || Focus == control->FImpl->Container);
     TWinControl* old = ActiveControl;
     const bool oldOwn = ActiveOwnWidget;
     ActiveControl = control;
@@ -83,7 +83,9 @@ TWinControl::~TWinControl() {
     }
 }
 
-bool TWinControl::HandleAllocated() const { return FImpl->Widget != nullptr; }
+bool TWinControl::HandleAllocated() const {
+    return FImpl->Widget != nullptr;
+}
 
 TNativeWidget* TWinControl::Handle() {
     HandleNeeded();
@@ -105,11 +107,12 @@ void TWinControl::CreateWnd() {
     if (FImpl->Container != nullptr) {
         g_object_set_qdata(G_OBJECT(FImpl->Container), ControlQuark(), this);
         gtk_widget_show(FImpl->Container);
-        FImpl->SizeAllocateHandler =
-            g_signal_connect(FImpl->Container, "size-allocate", G_CALLBACK(TImpl::OnSizeAllocate), FImpl.get());
+        FImpl->SizeAllocateHandler = g_signal_connect(FImpl->Container, "size-allocate",
+                                                      G_CALLBACK(TImpl::OnSizeAllocate), FImpl.get());
     }
     if (GTK_IS_WINDOW(widget)) {
-        FImpl->SetFocusHandler = g_signal_connect_after(widget, "set-focus", G_CALLBACK(TImpl::OnSetFocus), FImpl.get());
+        FImpl->SetFocusHandler =
+            g_signal_connect_after(widget, "set-focus", G_CALLBACK(TImpl::OnSetFocus), FImpl.get());
     }
     if (FTabStop) {
         gtk_widget_set_can_focus(FImpl->Container != nullptr ? FImpl->Container : widget, TRUE);

@@ -1,0 +1,10 @@
+// Shared by the probe pages: collects results and writes them beside the executable.
+window.report = {};
+window.writeReport = function (name) {
+    return vtr.files.writeTextFile({ filePath: name || 'report.json', contents: JSON.stringify(window.report) });
+};
+window.settle = function (promise) {
+    return promise.then(function (v) { return { ok: true, value: v }; },
+                        function (e) { return { ok: false, value: String(e) }; });
+};
+window.sleep = function (ms) { return new Promise(function (r) { setTimeout(r, ms); }); };

@@ -1,0 +1,2 @@
+import { twice } from './util.mjs';
+window.moduleResult = twice(21);

@@ -1,0 +1,1 @@
+onmessage = function (e) { postMessage(e.data + 1); };

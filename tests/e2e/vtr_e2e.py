@@ -1,0 +1,122 @@
+"""Packs the probe application with vtr-pack, starts it as a user would and reads what its pages
+report (JSON files the page writes beside the executable through window.vtr)."""
+import json
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+BIN_DIR = os.environ["VTR_BIN_DIR"]
+HERE = os.path.dirname(os.path.abspath(__file__))
+PROBE = os.path.join(HERE, "apps", "probe")
+
+
+def run(*cmd, **kw):
+    return subprocess.run(cmd, capture_output=True, text=True, timeout=60, **kw)
+
+
+class PackedApp:
+    """One packed copy of the probe, in its own folder, with its own data folder."""
+
+    def __init__(self, ini, webviewjs=None, name="probe"):
+        self.dir = tempfile.mkdtemp(prefix="vtr-e2e-")
+        self.exe = os.path.join(self.dir, name)
+        self.data_home = os.path.join(self.dir, "data")
+        self.procs = []
+        ini_path = os.path.join(self.dir, "vtr.ini")
+        lines = ["[App]", "ID=org.vtr.e2e." + str(os.getpid()) + "." + os.path.basename(self.dir),
+                 "Name=vtr e2e", "DirName=app"]
+        lines += ["%s=%s" % kv for kv in ini.items()]
+        with open(ini_path, "w", encoding="utf-8") as f:
+            f.write("\r\n".join(lines) + "\r\n")
+        self.id = lines[1].split("=", 1)[1]
+        cmd = [os.path.join(BIN_DIR, "vtr-pack"), PROBE, "-o", self.exe, "--ini", ini_path, "-q"]
+        if webviewjs:
+            cmd += ["--webviewjs", webviewjs]
+        result = run(*cmd)
+        if result.returncode != 0:
+            raise RuntimeError("vtr-pack failed: " + result.stderr)
+
+    def start(self, *args):
+        env = dict(os.environ, XDG_DATA_HOME=self.data_home)
+        proc = subprocess.Popen([self.exe, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                text=True)
+        self.procs.append(proc)
+        return proc
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def wait_file(self, name, timeout=40):
+        deadline = time.time() + timeout
+        path = self.path(name)
+        while time.time() < deadline:
+            if os.path.exists(path):
+                try:
+                    with open(path, encoding="utf-8-sig") as f:
+                        return json.loads(f.read())
+                except ValueError:
+                    pass  # still being written
+            time.sleep(0.1)
+        raise AssertionError("no %s within %ss; output: %s" % (name, timeout, self.output()))
+
+    def output(self):
+        text = []
+        for p in self.procs:
+            if p.poll() is not None and p.stdout:
+                text.append(p.stdout.read())
+        return "\n".join(text)
+
+    def close(self):
+        for p in self.procs:
+            if p.poll() is None:
+                p.kill()
+            p.wait(timeout=10)
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def window_of(pid, timeout=20):
+    """The X window id of a process's main window."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        out = run("xdotool", "search", "--onlyvisible", "--pid", str(pid)).stdout.split()
+        for wid in out:
+            if run("xprop", "-id", wid, "WM_STATE").stdout.find("Normal") >= 0 or True:
+                return wid
+        time.sleep(0.1)
+    raise AssertionError("no window for pid %d" % pid)
+
+
+def outer_geometry(wid):
+    """(x, y, width, height) of a window with its frame, as xwininfo and xprop report them."""
+    info = run("xwininfo", "-id", wid).stdout
+    val = lambda label: int(re.search(label + r":\s+(-?\d+)", info).group(1))
+    x, y, w, h = val("Absolute upper-left X"), val("Absolute upper-left Y"), val("Width"), val("Height")
+    extents = run("xprop", "-id", wid, "_NET_FRAME_EXTENTS").stdout
+    m = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", extents)
+    left, right, top, bottom = (int(g) for g in m.groups()) if m else (0, 0, 0, 0)
+    return x - left, y - top, w + left + right, h + top + bottom
+
+
+def window_name(wid):
+    return run("xdotool", "getwindowname", wid).stdout.strip()
+
+
+def wait_until(predicate, timeout=20, interval=0.1):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(interval)
+    return predicate()
+
+
+class E2ETestCase(unittest.TestCase):
+    def pack(self, ini=None, **kw):
+        app = PackedApp(ini or {}, **kw)
+        self.addCleanup(app.close)
+        return app

@@ -1,0 +1,1 @@
+window.fromWebviewJs = 42;
