@@ -122,9 +122,10 @@ gboolean TForm::TFormImpl::OnConfigure(GtkWidget* Widget, GdkEventConfigure*, gp
     int height = 0;
     gtk_window_get_size(GTK_WINDOW(Widget), &width, &height);
     if (self->RequestedWidth > 0) {
+        // Until the window has reached the asked size once, what it reports is its old size,
+        // however long the window system takes (a busy machine can take seconds).
         const bool reached = width == self->RequestedWidth && height == self->RequestedHeight;
-        const bool tooLong = g_get_monotonic_time() - self->RequestedAt > 2 * G_USEC_PER_SEC;
-        if (!reached && !tooLong && self->Owner.FWindowState == wsNormal) {
+        if (!reached && self->Owner.FWindowState == wsNormal) {
             return FALSE;
         }
         self->RequestedWidth = 0;
@@ -444,7 +445,6 @@ void TForm::ApplyGeometry() {
     if (FWindowState == wsNormal) {
         FFormImpl->RequestedWidth = width;
         FFormImpl->RequestedHeight = height;
-        FFormImpl->RequestedAt = g_get_monotonic_time();
         gtk_window_resize(window, width, height);
     } else {
         gtk_window_set_default_size(window, width, height);

@@ -31,7 +31,6 @@ struct TForm::TFormImpl {
     // the window reports are stale and must not become the form's size.
     int RequestedWidth = 0;
     int RequestedHeight = 0;
-    gint64 RequestedAt = 0;
     GMainLoop* ModalLoop = nullptr;
 
     // The frame of the last window the window manager reported, as a guess for new ones.
