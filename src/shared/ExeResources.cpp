@@ -48,20 +48,39 @@ std::set<std::uint32_t> IconsInGroups(const TResourceTree& tree) {
     return ids;
 }
 
+using TVersionMember = std::optional<std::string> TExeVersionStrings::*;
+constexpr std::pair<std::string_view, TVersionMember> VersionMembers[] = {
+    {"CompanyName", &TExeVersionStrings::CompanyName},
+    {"FileDescription", &TExeVersionStrings::FileDescription},
+    {"FileVersion", &TExeVersionStrings::FileVersion},
+    {"InternalName", &TExeVersionStrings::InternalName},
+    {"LegalCopyright", &TExeVersionStrings::LegalCopyright},
+    {"LegalTrademarks", &TExeVersionStrings::LegalTrademarks},
+    {"OriginalFileName", &TExeVersionStrings::OriginalFileName},
+    {"ProgramID", &TExeVersionStrings::ProgramID},
+    {"ProductName", &TExeVersionStrings::ProductName},
+    {"ProductVersion", &TExeVersionStrings::ProductVersion},
+    {"Comments", &TExeVersionStrings::Comments},
+};
+
 } // namespace
 
 std::vector<std::pair<std::string_view, const std::optional<std::string>*>> TExeVersionStrings::Keys() const {
-    return {{"CompanyName", &CompanyName},
-            {"FileDescription", &FileDescription},
-            {"FileVersion", &FileVersion},
-            {"InternalName", &InternalName},
-            {"LegalCopyright", &LegalCopyright},
-            {"LegalTrademarks", &LegalTrademarks},
-            {"OriginalFileName", &OriginalFileName},
-            {"ProgramID", &ProgramID},
-            {"ProductName", &ProductName},
-            {"ProductVersion", &ProductVersion},
-            {"Comments", &Comments}};
+    std::vector<std::pair<std::string_view, const std::optional<std::string>*>> keys;
+    for (const auto& [name, member] : VersionMembers) {
+        keys.emplace_back(name, &(this->*member));
+    }
+    return keys;
+}
+
+bool TExeVersionStrings::Set(std::string_view Key, std::string Value) {
+    for (const auto& [name, member] : VersionMembers) {
+        if (name == Key) {
+            this->*member = std::move(Value);
+            return true;
+        }
+    }
+    return false;
 }
 
 void TExeUtils::ChangeExeIcon(const std::string& ExePath, const std::string& IcoPath) {

@@ -42,6 +42,8 @@ struct TExeVersionStrings {
 
     // The keys in the order they are rewritten, with their values.
     std::vector<std::pair<std::string_view, const std::optional<std::string>*>> Keys() const;
+    // Sets the value of the key named Key (as Keys names it); false for an unknown key.
+    bool Set(std::string_view Key, std::string Value);
 };
 
 class TExeUtils;
