@@ -65,6 +65,9 @@ TPeImage::TPeImage(std::string Bytes) : FBytes(std::move(Bytes)) {
     if (!IsPowerOfTwo(FSectionAlignment) || !IsPowerOfTwo(FFileAlignment)) {
         throw EPeFormatError("not a PE image: the section or file alignment is not a power of two");
     }
+    if (GetU32(b, FOptionalHeader + 60) > b.size()) {
+        throw EPeFormatError("not a PE image: the headers are cut off");
+    }
     FSectionTable = FOptionalHeader + optionalSize;
     if (FSectionTable + sectionCount * SectionHeaderSize > b.size()) {
         throw EPeFormatError("not a PE image: the section table is cut off");
@@ -83,7 +86,23 @@ TPeImage::TPeImage(std::string Bytes) : FBytes(std::move(Bytes)) {
             static_cast<std::uint64_t>(s.PointerToRawData) + s.SizeOfRawData > b.size()) {
             throw EPeFormatError("the section \"" + s.Name + "\" ends past the end of the file");
         }
+        if (s.SizeOfRawData > 0 && s.PointerToRawData < GetU32(b, FOptionalHeader + 60)) {
+            throw EPeFormatError("the section \"" + s.Name + "\" overlaps the headers");
+        }
         FSections.push_back(std::move(s));
+    }
+    // The loader refuses sections that share addresses; so does the rewrite, which relies on it.
+    std::vector<const TPeSection*> byAddress;
+    for (const TPeSection& s : FSections) {
+        byAddress.push_back(&s);
+    }
+    std::sort(byAddress.begin(), byAddress.end(),
+              [](const TPeSection* x, const TPeSection* y) { return x->VirtualAddress < y->VirtualAddress; });
+    for (std::size_t i = 1; i < byAddress.size(); ++i) {
+        if (byAddress[i - 1]->VirtualAddress + MappedSize(*byAddress[i - 1]) > byAddress[i]->VirtualAddress) {
+            throw EPeFormatError("the sections \"" + byAddress[i - 1]->Name + "\" and \"" +
+                                 byAddress[i]->Name + "\" overlap in memory");
+        }
     }
 }
 

@@ -209,6 +209,13 @@ TEST(PeImage, WhatIsNoPeImageIsRefused) {
     const std::string pe = ReadFile(PeTest::FixturePath("branded.exe"));
     std::string badMagic = pe;
     Fixtures::Put(badMagic, GetU32(pe, 0x3C) + 24, 0x999, 2);
+    const std::size_t optional = GetU32(pe, 0x3C) + 24;
+    std::string headersPastEnd = pe.substr(0, 0x1000);
+    PutU32(headersPastEnd, optional + 60, 0x1001);
+    std::string sectionInHeaders = pe;
+    PutU32(sectionInHeaders, optional + 240 + 20, 0x200); // .text's bytes begin inside the headers
+    std::string sharedAddresses = pe;
+    PutU32(sharedAddresses, optional + 240 + 40 + 12, 0x1800); // .data begins inside .text
     const std::string cases[] = {
         "",
         "MZ",
@@ -218,6 +225,9 @@ TEST(PeImage, WhatIsNoPeImageIsRefused) {
         pe.substr(0, 0x200),         // the section table is there, the sections are not
         pe.substr(0, pe.size() - 1), // the last section ends one byte past the end
         badMagic,
+        headersPastEnd,
+        sectionInHeaders,
+        sharedAddresses,
     };
     for (const std::string& bytes : cases) {
         EXPECT_THROW(TPeImage{bytes}, EPeFormatError) << bytes.size();
