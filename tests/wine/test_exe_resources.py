@@ -72,7 +72,10 @@ class WineResources(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.dir = tempfile.mkdtemp(prefix="vtr-wine-")
-        cls.env = dict(os.environ, WINEPREFIX=os.path.join(cls.dir, "prefix"), WINEDEBUG="-all",
+        # Headless: without a display Wine opens no window that the GUI tests running beside
+        # this one could see, and the checker needs none.
+        cls.env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        cls.env.update(WINEPREFIX=os.path.join(cls.dir, "prefix"), WINEDEBUG="-all",
                        WINEDLLOVERRIDES="mscoree,mshtml=")
         cls.app = os.path.join(cls.dir, "site")
         os.makedirs(cls.app)
