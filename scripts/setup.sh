@@ -11,6 +11,9 @@ PACKAGES=(
   fonts-dejavu-core fonts-wqy-microhei locales
   p7zip-full python3 unzip dbus dbus-x11 python3-dbusmock python3-gi
   gcc-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev node-typescript psmisc
+  gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
+  # 64-bit Wine for the check that Windows' resource functions read rewritten executables.
+  wine wine64
 )
 
 SUDO=()

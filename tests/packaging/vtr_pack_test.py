@@ -161,6 +161,50 @@ class PackTest(unittest.TestCase):
             z.setpassword(PASSWORD)
             self.assertEqual(z.read("app/index.html"), self.files["index.html"])
 
+    def test_windows_runtime_is_branded_before_the_archive(self):
+        if not ARGS.pe_resources:
+            self.skipTest("the MinGW-w64 cross tools are not installed: no PE runtime with resources")
+        branded = os.path.join(ARGS.pe_resources, "branded.exe")
+        ico = os.path.join(ARGS.pe_resources, "three.ico")
+        args = ("--icon", ico, "--product-name", "Packed \u00c9dition", "--legal-trademarks", "TM")
+        r = self.pack(*args, runtime=branded, output="brand.exe")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertIn("has no LegalTrademarks; it is not added", r.stderr)
+        exe = os.path.join(self.out, "brand.exe")
+        with open(exe, "rb") as f:
+            data = f.read()
+        with open(branded, "rb") as f:
+            original = f.read()
+        self.assertIn("Packed \u00c9dition".encode("utf-16-le"), data)
+        with open(ico, "rb") as f:
+            icon = f.read()
+        self.assertIn(icon[-2000:], data)  # the last image's bytes are in the copy
+        self.assertNotEqual(data[:len(original)], original)
+        with zipfile.ZipFile(exe) as z:
+            z.setpassword(PASSWORD)
+            self.assertEqual(z.read("app/index.html"), self.files["index.html"])
+        # Reproducible with branding too.
+        again = self.pack_ok(*args, runtime=branded, output="brand2.exe")
+        with open(again, "rb") as f:
+            self.assertEqual(f.read(), data)
+
+    def test_branding_what_cannot_carry_it_is_refused(self):
+        cases = [("an ELF runtime", ARGS.lister, ("--icon", self.installer), "not a Windows (PE) executable")]
+        if ARGS.pe_resources:
+            plain = os.path.join(ARGS.pe_resources, "plain.exe")
+            branded = os.path.join(ARGS.pe_resources, "branded.exe")
+            cases += [
+                ("no version information", plain, ("--company-name", "X"), "no readable version information"),
+                ("an executable as the icon", branded, ("--icon", branded), "Icon file is invalid"),
+                ("a missing icon", branded, ("--icon", os.path.join(self.dir, "none.ico")), "does not exist"),
+            ]
+        for what, runtime, extra, message in cases:
+            with self.subTest(what):
+                r = self.pack(*extra, runtime=runtime, output="refused.exe")
+                self.assertEqual(r.returncode, 1, r.stderr)
+                self.assertIn(message, r.stderr)
+                self.assertEqual(os.listdir(self.out), [])
+
     def test_help_documents_every_option_and_the_cipher(self):
         r = subprocess.run([ARGS.vtr_pack, "--help"], capture_output=True, text=True, timeout=60)
         self.assertEqual(r.returncode, 0)
@@ -170,7 +214,9 @@ class PackTest(unittest.TestCase):
                    "--allow-debug", "--allow-zoom", "--allow-context-menu", "--top", "--left", "--width",
                    "--height", "--max-width", "--max-height", "--min-width", "--min-height", "--window-position",
                    "--window-style", "--window-border", "--window-state", "--window-order", "--dynamic-app-title",
-                   "--quiet", "--help", "--version"]
+                   "--quiet", "--help", "--version", "--icon", "--company-name", "--file-description",
+                   "--file-version", "--internal-name", "--legal-copyright", "--legal-trademarks",
+                   "--original-file-name", "--program-id", "--product-name", "--product-version", "--comments"]
         for option in options:
             self.assertIn(option + " ", r.stdout)
         self.assertIn("ZipCrypto", r.stdout)
@@ -270,5 +316,6 @@ if __name__ == "__main__":
     parser.add_argument("--vtr-pack", required=True)
     parser.add_argument("--lister", required=True)
     parser.add_argument("--pe-fixture", default="")
+    parser.add_argument("--pe-resources", default="")
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

@@ -54,6 +54,15 @@ TEST(PackOptions, ReadsFilesAndKeyOptions) {
                                     {"Width", "$400"},
                                     {"Top", "-5"}}));
     EXPECT_TRUE(Parse({"--help"}).Help);
+
+    // Branding: the icon is a file option, version strings are kept apart from vtr.ini and
+    // may be empty (an empty value clears the string).
+    const TPackOptions b = Parse(
+        {"site", "-o", "x", "--icon", "app.ico", "--product-name=Notes", "--comments", "", "--id", "i"});
+    EXPECT_EQ(b.Icon, "app.ico");
+    EXPECT_EQ(b.VersionValues, (TValues{{"ProductName", "Notes"}, {"Comments", ""}}));
+    EXPECT_EQ(b.IniValues, (TValues{{"ID", "i"}}));
+    EXPECT_EQ(VersionKeys().size(), 11u);
     EXPECT_EQ(Parse({"-o", "x", "--", "-dir"}).AppDir, "-dir");
 }
 
@@ -72,6 +81,9 @@ TEST(PackOptions, RefusesWhatCannotBeUnderstood) {
          "--ini cannot be combined with key options such as --name"},
         {{"site", "-o", "x", "--runtime="}, "--runtime needs a path"},
         {{"site", "-o", "x", "--ID", "i"}, "unknown option --ID"},
+        {{"site", "-o", "x", "--icon", ""}, "--icon needs a path"},
+        {{"site", "-o", "x", "--company-name", "a", "--company-name", "b"}, "--company-name is given twice"},
+        {{"site", "-o", "x", "--product-name", "bad \xFF"}, "not valid UTF-8"},
     };
     for (const auto& [args, message] : cases) {
         try {

@@ -22,6 +22,15 @@ const TIniKey* FindKeyByOption(std::string_view option) {
     return nullptr;
 }
 
+const TVersionKey* FindVersionKeyByOption(std::string_view option) {
+    for (const TVersionKey& k : VersionKeys()) {
+        if (k.Option == option) {
+            return &k;
+        }
+    }
+    return nullptr;
+}
+
 // The runtime's reading of a number: "0x" as "$", then decimal or "$" hexadecimal.
 bool ReadsAsInteger(std::string_view value, int& result) {
     std::string text(value);
@@ -87,6 +96,23 @@ const std::vector<TIniKey>& IniKeys() {
     return keys;
 }
 
+const std::vector<TVersionKey>& VersionKeys() {
+    static const std::vector<TVersionKey> keys = {
+        {"CompanyName", "company-name", "the company that makes the application"},
+        {"FileDescription", "file-description", "what the program is; shown by the task manager"},
+        {"FileVersion", "file-version", "the file's version, e.g. 1.4.0.0"},
+        {"InternalName", "internal-name", "the program's internal name"},
+        {"LegalCopyright", "legal-copyright", "the copyright notice"},
+        {"LegalTrademarks", "legal-trademarks", "trademarks that apply"},
+        {"OriginalFileName", "original-file-name", "the executable's file name, e.g. notes.exe"},
+        {"ProgramID", "program-id", "a program identifier"},
+        {"ProductName", "product-name", "the product the program belongs to"},
+        {"ProductVersion", "product-version", "the product's version"},
+        {"Comments", "comments", "any further remark"},
+    };
+    return keys;
+}
+
 std::string HelpText() {
     std::ostringstream out;
     out << "Usage: vtr-pack APPDIR -o OUTPUT [options]\n"
@@ -121,6 +147,18 @@ std::string HelpText() {
             out << " [" << k.Default << "]";
         }
         out << "\n";
+    }
+    out << "\n"
+           "Windows runtime (a PE executable given with --runtime): its icon and version strings\n"
+           "are rewritten in the copy before the archive is appended. A version string is only\n"
+           "changed where the runtime's version information already has it, under every\n"
+           "translation it lists; none is added. An ELF runtime carries neither: these options\n"
+           "are refused for it.\n"
+           "  --icon FILE.ico                 the main icon (at most 1 MiB)\n";
+    for (const TVersionKey& k : VersionKeys()) {
+        std::string left = "  --" + std::string(k.Option) + " TEXT";
+        left.resize(std::max<std::size_t>(left.size() + 1, 34), ' ');
+        out << left << k.Key << ": " << k.Help << "\n";
     }
     out << "\n"
            "Other:\n"
@@ -200,12 +238,21 @@ TPackOptions ParseCommandLine(const std::vector<std::string>& Args) {
                             : bare == "engine"    ? &o.Engine
                             : bare == "webviewjs" ? &o.WebviewJs
                             : bare == "installer" ? &o.Installer
+                            : bare == "icon"      ? &o.Icon
                                                   : nullptr;
         if (file != nullptr && name.rfind("--", 0) == 0) {
             *file = takeValue();
             if (file->empty()) {
                 throw EUsageError(name + " needs a path, not an empty text");
             }
+            continue;
+        }
+        if (const TVersionKey* version = name.rfind("--", 0) == 0 ? FindVersionKeyByOption(bare) : nullptr) {
+            std::string v = takeValue();
+            if (Shared::MakeValidUtf8(v) != v) {
+                throw EUsageError(name + ": the value is not valid UTF-8 text");
+            }
+            o.VersionValues.emplace_back(std::string(version->Key), std::move(v));
             continue;
         }
         const TIniKey* key = name.rfind("--", 0) == 0 ? FindKeyByOption(bare) : nullptr;

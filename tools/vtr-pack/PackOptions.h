@@ -29,6 +29,16 @@ struct TIniKey {
 // Every key the runtime reads, in the order they are written.
 const std::vector<TIniKey>& IniKeys();
 
+// One string of a Windows runtime's version information and the option that sets it.
+struct TVersionKey {
+    std::string_view Key;    // as UpdateExeInfo names it
+    std::string_view Option; // without the leading "--"
+    std::string_view Help;
+};
+
+// The version strings vtr-pack can set, in the order they are rewritten.
+const std::vector<TVersionKey>& VersionKeys();
+
 struct TPackOptions {
     std::string AppDir;
     std::string Output;
@@ -37,6 +47,9 @@ struct TPackOptions {
     std::string Engine;    // stored as WebView2LoaderWin64.dll
     std::string WebviewJs; // stored as vtr-webviewjs
     std::string Installer; // stored as WebView2Installer.exe
+    std::string Icon;      // a Windows runtime's new main icon
+    // Version strings of a Windows runtime: key (as in VersionKeys) and new value.
+    std::vector<std::pair<std::string, std::string>> VersionValues;
     // Key and value as given; values of Boolean keys already read as "1" or "0".
     std::vector<std::pair<std::string, std::string>> IniValues;
     bool Help = false;

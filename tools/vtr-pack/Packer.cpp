@@ -6,13 +6,17 @@
 #include "shared/ExeUtils.h"
 #include "shared/ExeZip.h"
 #include "shared/IniDocument.h"
+#include "shared/PeImage.h"
+#include "shared/PeResources.h"
 #include "shared/StrUtils.h"
 #include "shared/Unicode.h"
+#include "shared/VersionInfo.h"
 #include "shared/ZipWriter.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <random>
 
 namespace VtrPack {
@@ -229,6 +233,82 @@ void CheckStartPage(const TIni& ini, const std::vector<TSource>& sources, const 
     }
 }
 
+bool WantsBranding(const TPackOptions& o) {
+    return !o.Icon.empty() || !o.VersionValues.empty();
+}
+
+// What branding the runtime allows, checked before anything is written: a PE runtime, and for
+// version strings a version block with translations. Keys the block does not hold are warned
+// about, since nothing adds them.
+void CheckBranding(const TPackOptions& o, const std::string& runtimePath,
+                   std::vector<std::string>& warnings) {
+    if (!o.Icon.empty()) {
+        CheckInputFile("--icon", o.Icon);
+    }
+    TFileStream file(runtimePath, TFileMode::OpenRead);
+    std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
+    file.ReadBuffer(bytes.data(), bytes.size());
+    if (bytes.compare(0, 2, "MZ") != 0) {
+        throw EPackError(
+            "--icon and the version options set a Windows executable's resources, but the runtime " +
+            Quote(runtimePath) + " is not a Windows (PE) executable; leave them out for it");
+    }
+    std::optional<TResourceTree> tree;
+    try {
+        tree = TResourceTree::Read(TPeImage(bytes));
+    } catch (const EPeFormatError& e) {
+        throw EPackError("the runtime " + Quote(runtimePath) + " cannot be branded: " + e.what());
+    }
+    if (o.VersionValues.empty()) {
+        return;
+    }
+    const auto where = tree->FindVersion();
+    std::optional<TVersionInfo> info;
+    if (where) {
+        try {
+            info = TVersionInfo::Parse(tree->FindData(where->Type, where->Name, where->Language)->Data);
+        } catch (const EVersionInfoError&) {
+        }
+    }
+    if (!info) {
+        throw EPackError("the runtime " + Quote(runtimePath) +
+                         " has no readable version information, so there are no version strings to set");
+    }
+    const auto translations = info->Translations();
+    if (translations.empty()) {
+        throw EPackError("the runtime's version information lists no translation, so none of its strings "
+                         "can be set");
+    }
+    for (const auto& [key, value] : o.VersionValues) {
+        const bool present = std::any_of(translations.begin(), translations.end(), [&, &k = key](auto t) {
+            return info->QueryString(t, k).has_value();
+        });
+        if (!present) {
+            warnings.push_back("the runtime's version information has no " + key + "; it is not added");
+        }
+    }
+}
+
+// Sets the icon and version strings of the runtime copy at path.
+void Brand(const TPackOptions& o, const fs::path& path) {
+    if (!o.Icon.empty()) {
+        try {
+            TExeUtils::ChangeExeIcon(path.string(), o.Icon);
+        } catch (const EExeResourceError& e) {
+            throw EPackError("--icon " + Quote(o.Icon) + ": " + e.what());
+        }
+    }
+    if (!o.VersionValues.empty()) {
+        TExeVersionStrings values;
+        for (const auto& [key, value] : o.VersionValues) {
+            values.Set(key, value);
+        }
+        if (!TExeUtils::UpdateExeInfo(path.string(), values)) {
+            throw EPackError("the version information of the runtime copy could not be rewritten");
+        }
+    }
+}
+
 std::string RandomSuffix() {
     std::random_device rd;
     static const char digits[] = "0123456789abcdef";
@@ -323,6 +403,10 @@ TPackResult Pack(const TPackOptions& Options) {
         }
     }
 
+    if (WantsBranding(Options)) {
+        CheckBranding(Options, result.Runtime, result.Warnings);
+    }
+
     const TIni ini = LoadIni(Options);
 
     std::string engine = Options.Engine;
@@ -395,12 +479,19 @@ TPackResult Pack(const TPackOptions& Options) {
 
     TTempFile temp(outDir / ("." + output.filename().string() + ".vtr-pack-" + RandomSuffix()));
     try {
-        TFileStream out(temp.Path().string(), TFileMode::Create);
         {
+            TFileStream out(temp.Path().string(), TFileMode::Create);
             TFileStream runtime(result.Runtime, TFileMode::OpenRead);
             TExeUtils copier(result.Runtime);
             copier.CopyChunks(runtime, out, static_cast<std::int64_t>(result.RuntimeSize));
+            out.Close();
         }
+        if (WantsBranding(Options)) {
+            Brand(Options, temp.Path());
+            result.RuntimeSize = fs::file_size(temp.Path());
+        }
+        TFileStream out(temp.Path().string(), TFileMode::OpenReadWrite);
+        out.Seek(0, TSeekOrigin::End);
         TZipWriter writer(out, Archive::Password);
         for (const TSource& s : sources) {
             if (s.IsFolder) {
