@@ -723,7 +723,7 @@ void TForm::SetMenu(TMainMenu* Value) {
     f.MenuBar = nullptr;
     FMenu = Value;
     if (Value != nullptr && f.Box != nullptr) {
-        GtkWidget* bar = Value->Impl().Bar;
+        GtkWidget* bar = MenuBarOf(*Value);
         if (GtkWidget* old = gtk_widget_get_parent(bar)) {
             gtk_container_remove(GTK_CONTAINER(old), bar);
         }

@@ -178,12 +178,23 @@ void TMenuItem::Changed() {
 
 TMainMenu::TMainMenu() : FImpl(std::make_unique<TImpl>()), FItems(std::make_unique<TMenuItem>()) {
     FItems->FMenu = this;
-    FImpl->Bar = GTK_WIDGET(g_object_ref_sink(gtk_menu_bar_new()));
+}
+
+GtkWidget* MenuBarOf(TMainMenu& Menu) {
+    TMainMenu::TImpl& impl = Menu.Impl();
+    if (impl.Bar == nullptr) {
+        impl.Bar = GTK_WIDGET(g_object_ref_sink(gtk_menu_bar_new()));
+        Menu.Rebuild();
+    }
+    return impl.Bar;
 }
 
 TMainMenu::~TMainMenu() {
     ForgetWidgets(*FItems);
     FItems.reset();
+    if (FImpl->Bar == nullptr) {
+        return;
+    }
     if (GtkWidget* parent = gtk_widget_get_parent(FImpl->Bar)) {
         gtk_container_remove(GTK_CONTAINER(parent), FImpl->Bar);
     }
@@ -199,6 +210,9 @@ void TMainMenu::SetImages(TVirtualImageList* Value) {
 void TMainMenu::Rebuild() {
     for (int i = 0; i < FItems->Count(); ++i) {
         ForgetWidgets(*FItems->Items(i));
+    }
+    if (FImpl->Bar == nullptr) {
+        return;
     }
     GList* children = gtk_container_get_children(GTK_CONTAINER(FImpl->Bar));
     for (GList* c = children; c != nullptr; c = c->next) {

@@ -13,7 +13,12 @@ struct TMenuItem::TImpl {
 };
 
 struct TMainMenu::TImpl {
+    // Made when the menu is first attached to a window, so that menus can exist (and be
+    // built) before or without a display.
     GtkWidget* Bar = nullptr; // own reference
 };
+
+// The menu's bar, made and filled on first use.
+GtkWidget* MenuBarOf(TMainMenu& Menu);
 
 } // namespace Forms
