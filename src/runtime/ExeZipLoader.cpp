@@ -37,13 +37,15 @@ std::string WithTrailingSlash(std::string path) {
 }
 
 // An engine extracted by an earlier start is kept as it is, unless it cannot serve this
-// runtime (older than it needs, or not an engine at all) while the archive holds one.
+// runtime (older than it needs, or not an engine at all) while the archive holds one. The
+// usual case, the archive's own engine, is told by its size and CRC without loading it.
 bool EngineNeedsExtraction(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         return true;
     }
-    if (ExeZip->FindFile(Shared::Archive::EngineEntry) < 0) {
+    if (ExeZip->FindFile(Shared::Archive::EngineEntry) < 0 ||
+        ExeZip->SameAsFile(Shared::Archive::EngineEntry, path)) {
         return false;
     }
     return WebView2::TEngineLibrary::Load(path) == nullptr;

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <ctime>
+#include <fstream>
 #include <mutex>
 #include <unordered_map>
 #include <zip.h>
+#include <zlib.h>
 
 namespace Shared {
 
@@ -159,6 +161,31 @@ void TExeZip::Open(std::string_view Bytes) {
             FImpl->Index.try_emplace(FImpl->Names[i], static_cast<std::int64_t>(i));
         }
     }
+}
+
+bool TExeZip::SameAsFile(std::string_view Name, const std::string& Path) const {
+    const std::int64_t index = FindFile(Name);
+    if (index < 0 || !FImpl->Infos[static_cast<std::size_t>(index)].Valid) {
+        return false;
+    }
+    const TImpl::TInfo& info = FImpl->Infos[static_cast<std::size_t>(index)];
+    std::ifstream file(Path, std::ios::binary);
+    if (!file) {
+        return false;
+    }
+    uLong crc = crc32(0L, Z_NULL, 0);
+    zip_uint64_t size = 0;
+    std::vector<char> buffer(1 << 16);
+    while (file) {
+        file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const auto got = static_cast<uInt>(file.gcount());
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), got);
+        size += got;
+        if (size > info.Size) {
+            return false;
+        }
+    }
+    return size == info.Size && crc == info.Crc;
 }
 
 void TExeZip::Close() {

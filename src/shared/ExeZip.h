@@ -50,6 +50,9 @@ public:
     // True when the last extraction delivered a whole entry whose CRC matched.
     bool LastCrcOk() const;
 
+    // True when the file at Path holds the entry's bytes (same size and CRC), read without
+    // decrypting the entry.
+    bool SameAsFile(std::string_view Name, const std::string& Path) const;
     // Entry names as stored, in archive order (indices as FindFile returns them).
     const std::vector<std::string>& FileNames() const;
     std::int64_t FileCount() const;

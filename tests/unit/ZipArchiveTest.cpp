@@ -5,6 +5,8 @@
 #include "shared/ZipWriter.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 #include <zip.h>
 #include <zlib.h>
 
@@ -258,4 +260,21 @@ TEST(ExeZip, ReadsCompressedArchivesOfOtherWriters) {
     TOpened o(bytes, "pw");
     EXPECT_EQ(o.Zip.ExtractToString("deflated.TXT"), text);
     EXPECT_TRUE(o.Zip.LastCrcOk());
+}
+
+TEST(ExeZip, TellsWhetherAFileHoldsAnEntrysBytes) {
+    TOpened o(Write(Sample));
+    const std::string dir = ::testing::TempDir();
+    const auto write = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream(dir + name, std::ios::binary) << bytes;
+        return dir + name;
+    };
+    const std::string& logo = Sample[4].Data;
+    EXPECT_TRUE(o.Zip.SameAsFile("APP/img/logo.png", write("same.bin", logo)));
+    std::string changed = logo;
+    changed[100] ^= 1;
+    EXPECT_FALSE(o.Zip.SameAsFile("app/img/logo.png", write("changed.bin", changed)));
+    EXPECT_FALSE(o.Zip.SameAsFile("app/img/logo.png", write("longer.bin", logo + "x")));
+    EXPECT_FALSE(o.Zip.SameAsFile("app/img/logo.png", dir + "missing.bin"));
+    EXPECT_FALSE(o.Zip.SameAsFile("app/none.png", dir + "same.bin"));
 }
