@@ -301,7 +301,15 @@ class PackTest(unittest.TestCase):
                         prefix = ("setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--")
                         os.chmod(self.dir, 0o755)
                         os.chmod(self.out, 0o777)
-                    r = self.pack(app=odd, output="app", prefix=prefix)
+                        # nobody may not reach the build tree (a private checkout): give it
+                        # its own copies of the runtime and the engine.
+                        runtime = shutil.copy(ARGS.lister, os.path.join(self.dir, "runtime"))
+                        engine = shutil.copy(self.engine, os.path.join(self.dir, "engine.so"))
+                        os.chmod(runtime, 0o755)
+                        os.chmod(engine, 0o644)
+                    else:
+                        runtime = engine = None
+                    r = self.pack(app=odd, output="app", prefix=prefix, runtime=runtime, engine=engine)
                     self.assertNotEqual(r.returncode, 0)
                     self.assertIn(message, r.stderr)
                     self.assertEqual(os.listdir(self.out), ["app"])
