@@ -29,7 +29,7 @@ class DamagedArchiveTest(E2ETestCase):
         if not wid:
             self.fail("no %r box; output: %s" % (title, proc.stdout.read() if proc.poll() is not None else "(running)"))
         run("xdotool", "windowactivate", "--sync", wid[0])
-        run("xdotool", "key", "--window", wid[0], "Return")
+        run("xdotool", "key", "Return")
         return proc.wait(timeout=30)
 
     def test_an_archive_cut_short_is_reported_and_ends_with_code_1(self):
