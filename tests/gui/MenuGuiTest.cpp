@@ -114,6 +114,14 @@ TStyleColor Palette(const std::string& Style, const std::string& Name) {
     return *Forms::TStyleManager::StyleDefinition(Style)->Color(Name);
 }
 
+constexpr const char* KeysPage = R"(<!doctype html><html><head><title>ready</title><script>
+const clicks = [];
+const keys = [];
+function show() { document.title = JSON.stringify({ clicks: clicks, keys: keys }); }
+window.vtr = { events: { onMainMenuItemClick: function (id) { clicks.push(id); show(); } } };
+document.addEventListener('keydown', function (e) { keys.push(e.key); show(); });
+</script></head><body style="height: 100vh; margin: 0"><p>keys</p></body></html>)";
+
 constexpr const char* DialogTitle = "vtr style dialog";
 
 // Reads the background of the open dialog from a screenshot, then closes it.
@@ -141,20 +149,27 @@ gboolean ProbeDialog(gpointer Data) {
 // The runtime's window in small: main form, browser form over the test engine, bridge module.
 class MenuGui : public ::testing::Test {
 protected:
+    // The engine the browser runs on; the test engine unless a fixture says otherwise.
+    virtual std::string EnginePath() { return TestEnginePath(); }
+    virtual void ConfigureBrowser(Shared::TBrowserForm&) {}
+
     void SetUp() override {
         ASSERT_TRUE(HasDisplay()) << "run the GUI tests under scripts/with-display.sh";
         Shared::FinalizeEdgeEx();
-        Shared::SetLoaderLibraryPath(TestEnginePath());
+        Shared::SetLoaderLibraryPath(EnginePath());
         setenv("WEBVIEW2_USER_DATA_FOLDER", (DataDir.Path() / "profile").c_str(), 1);
-        Library = WebView2::TEngineLibrary::Load(TestEnginePath());
-        ASSERT_TRUE(Library);
-        Engine = reinterpret_cast<WebView2::TestEngine::VtrTestEngineControlFunc>(
-            Library->Symbol("VtrTestEngineControl"))();
-        Engine->Reset();
+        if (EnginePath() == TestEnginePath()) {
+            Library = WebView2::TEngineLibrary::Load(TestEnginePath());
+            ASSERT_TRUE(Library);
+            Engine = reinterpret_cast<WebView2::TestEngine::VtrTestEngineControlFunc>(
+                Library->Symbol("VtrTestEngineControl"))();
+            Engine->Reset();
+        }
 
         Shared::TZipWriter writer(Archive, Shared::Archive::Password);
         writer.AddFile("app/icons/red.png", ReadFixture("red.png"));
         writer.AddFile("app/icons/green.jpg", ReadFixture("green.jpg"));
+        writer.AddFile("app/keys.html", KeysPage);
         writer.Finish();
         Zip.SetPassword(Shared::Archive::Password);
         Zip.Open(Archive);
@@ -165,6 +180,7 @@ protected:
         Browser = std::make_unique<Shared::TBrowserForm>();
         Browser->SetParent(MainForm.get());
         Browser->SetAlign(Forms::alClient);
+        ConfigureBrowser(*Browser);
         Browser->Show();
         Module = std::make_unique<Shared::TBrowserExternalModule>();
         Module->SetExeZip(&Zip);
@@ -261,6 +277,24 @@ protected:
 
 const json ExampleMenu = json::array(
     {{{"caption", "&File"}, {"id", 1}, {"items", json::array({{{"caption", "&Quit"}, {"id", 2}}})}}});
+
+// The same window over the real browser engine, showing a page that puts the menu clicks and
+// the keys it receives into its title.
+class MenuGuiWebKit : public MenuGui {
+protected:
+    std::string EnginePath() override { return WebKitEnginePath(); }
+    void ConfigureBrowser(Shared::TBrowserForm& Form) override {
+        Form.SetExeZip(&Zip);
+        Form.SetAppDirName("app");
+        Form.SetHandleRequests(true);
+        Form.SetIsRuntime(true);
+        Form.SetStartPageURL("file:///keys.html");
+    }
+    std::string Title() { return Browser->EdgeBrowser()->DocumentTitle(); }
+    bool TitleIs(const std::string& Expected) {
+        return RunUntil([&] { return Title() == Expected; }, 10000);
+    }
+};
 
 } // namespace
 
@@ -408,4 +442,30 @@ TEST_F(MenuGui, UpdatingItemsChangesTheOpenMenu) {
     GList* titles = gtk_container_get_children(GTK_CONTAINER(MenuBar()));
     EXPECT_EQ(g_list_length(titles), 2u);
     g_list_free(titles);
+}
+
+TEST_F(MenuGuiWebKit, ShortcutsAndAccessKeysWorkWhileThePageHasTheFocus) {
+    ASSERT_TRUE(TitleIs("ready"));
+    SetItems(ExampleMenu);
+    Item(2).SetShortCut('O' | Forms::scCtrl);
+    // Focus the page as a person would: a click into it.
+    Click(ScreenPoint(MenuBar(), 200, 150));
+    RunFor(300);
+    const auto seen = [&](const json& Expected) {
+        return RunUntil([&] { return json::parse(Title(), nullptr, false) == Expected; }, 10000);
+    };
+    ASSERT_EQ(Shell("xdotool key k"), 0);
+    ASSERT_TRUE(seen({{"clicks", json::array()}, {"keys", {"k"}}})) << Title();
+
+    // The menu's shortcut runs the command; the page receives no keydown of it.
+    ASSERT_EQ(Shell("xdotool key ctrl+o"), 0);
+    EXPECT_TRUE(seen({{"clicks", {2}}, {"keys", {"k", "Control"}}})) << Title();
+    // The access keys open File and choose Quit, unseen by the page.
+    ASSERT_EQ(Shell("xdotool key alt+f"), 0);
+    ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(Item(1).Impl().Submenu); }, 5000));
+    ASSERT_EQ(Shell("xdotool key q"), 0);
+    EXPECT_TRUE(seen({{"clicks", {2, 2}}, {"keys", {"k", "Control", "Alt"}}})) << Title();
+    // Keys no item claims still reach the page.
+    ASSERT_EQ(Shell("xdotool key ctrl+p"), 0);
+    EXPECT_TRUE(seen({{"clicks", {2, 2}}, {"keys", {"k", "Control", "Alt", "Control", "p"}}})) << Title();
 }
