@@ -364,6 +364,8 @@ void TMainMenu::Rebuild() {
     if (FImpl->Bar == nullptr) {
         return;
     }
+    // A menu open while its items are replaced closes first.
+    gtk_menu_shell_deactivate(GTK_MENU_SHELL(FImpl->Bar));
     GList* children = gtk_container_get_children(GTK_CONTAINER(FImpl->Bar));
     for (GList* c = children; c != nullptr; c = c->next) {
         gtk_widget_destroy(GTK_WIDGET(c->data));
