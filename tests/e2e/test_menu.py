@@ -55,7 +55,13 @@ def key(*keys):
     run("xdotool", "key", "--delay", "60", *keys)
 
 
-class MenuTest(E2ETestCase):
+class PointerParked(E2ETestCase):
+    def setUp(self):
+        # The pointer leaves the windows afterwards, so that it hovers over nothing of a later test's.
+        self.addCleanup(run, "xdotool", "mousemove", "1279", "1023")
+
+
+class MenuTest(PointerParked):
     def start_menu_page(self):
         scratch = tempfile.mkdtemp(prefix="vtr-e2e-icon-")
         self.addCleanup(shutil.rmtree, scratch, True)
@@ -119,7 +125,7 @@ class MenuTest(E2ETestCase):
         self.assertIsNone(proc.poll())
 
 
-class ThemesTest(E2ETestCase):
+class ThemesTest(PointerParked):
     def test_functions_and_the_menu_bar_in_a_dark_style_and_the_system_look(self):
         app = self.pack({"IndexHtml": "themes.html"})
         proc = app.start()

@@ -225,6 +225,8 @@ protected:
     }
 
     void TearDown() override {
+        // The pointer leaves the windows, so that it hovers over nothing of the next test's.
+        Shell("xdotool mousemove 1279 1023");
         Forms::TStyleManager::TrySetStyle("Windows", false);
         Module.reset();
         Browser.reset();
