@@ -1,6 +1,7 @@
 #include "forms/Forms.h"
 
 #include "forms/Application.h"
+#include "forms/Menus.h"
 
 namespace Forms {
 
@@ -59,6 +60,10 @@ bool TForm::DoKeyUp(unsigned Key, unsigned Shift) {
     unsigned key = Key;
     OnKeyUp(this, key, Shift);
     return key == 0;
+}
+
+bool TForm::IsShortCut(const TKeyMessage& Message) {
+    return FMenu != nullptr && FMenu->IsShortCut(Message);
 }
 
 void TForm::SetCaption(const std::string& Value) {

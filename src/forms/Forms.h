@@ -75,8 +75,10 @@ public:
     // Cursor shown over the form: "default", "progress" (application starting), ...
     void SetCursorName(const std::string& Value);
     TMainMenu* Menu() const { return FMenu; }
-    // Makes Value the form's menu bar (not owned); null removes it.
+    // Makes Value the form's menu bar (not owned; it leaves any other form); null removes it.
     void SetMenu(TMainMenu* Value);
+    // The form's shortcuts: those of its menu.
+    bool IsShortCut(const TKeyMessage& Message) override;
 
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     TRect ClientRect() const override;

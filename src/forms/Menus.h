@@ -3,6 +3,7 @@
 // Menu items and the main menu (a form's menu bar).
 
 #include "forms/Classes.h"
+#include "forms/WinControl.h"
 
 #include <memory>
 #include <string>
@@ -10,8 +11,15 @@
 
 namespace Forms {
 
+class TForm;
 class TMainMenu;
 class TVirtualImageList;
+
+// A shortcut key: a virtual-key code combined with the modifier flags below (0: none).
+using TShortCut = unsigned;
+constexpr TShortCut scShift = 0x2000;
+constexpr TShortCut scCtrl = 0x4000;
+constexpr TShortCut scAlt = 0x8000;
 
 class TMenuItem : public TObject {
 public:
@@ -29,6 +37,10 @@ public:
     void SetImageIndex(int Value);
     const std::string& ImageName() const { return FImageName; }
     void SetImageName(const std::string& Value) { FImageName = Value; }
+    TShortCut ShortCut() const { return FShortCut; }
+    void SetShortCut(TShortCut Value);
+    // The upper-case letter or digit that "&" marks in the caption, or 0.
+    char AccessKey() const;
 
     int Count() const { return static_cast<int>(FItems.size()); }
     TMenuItem* Items(int Index) const { return FItems.at(static_cast<std::size_t>(Index)).get(); }
@@ -55,6 +67,7 @@ private:
     int FTag = 0;
     int FImageIndex = -1;
     std::string FImageName;
+    TShortCut FShortCut = 0;
     TMenuItem* FParent = nullptr; // not owned
     TMainMenu* FMenu = nullptr;   // set on the root item; not owned
     std::vector<std::unique_ptr<TMenuItem>> FItems;
@@ -63,24 +76,38 @@ private:
 class TMainMenu : public TObject {
 public:
     TMainMenu();
+    // Leaves the form that shows it.
     ~TMainMenu() override;
 
     // The top-level items are the children of this root item.
     TMenuItem& Items() { return *FItems; }
     TVirtualImageList* Images() const { return FImages; }
-    void SetImages(TVirtualImageList* Value); // not owned
+    // Not owned; the menu redraws its icons when the list reports a change (OnChange).
+    void SetImages(TVirtualImageList* Value);
+    // The form whose menu bar this is, or null.
+    TForm* Form() const { return FForm; }
 
     // Rebuilds the native menu bar from the items (after items were added or removed).
     void Rebuild();
+
+    // A key message offered to the menu (the form's shortcut handling). A key-down that
+    // matches the shortcut of an enabled command runs it; Alt with the access key of an
+    // enabled top-level item opens that item's menu (or runs it when it has none). True when
+    // the key was used.
+    bool IsShortCut(const TKeyMessage& Message);
 
     struct TImpl;
     TImpl& Impl() { return *FImpl; }
 
 private:
     friend class TMenuItem;
+    friend class TForm;
+    void ImagesChanged();
+
     std::unique_ptr<TImpl> FImpl;
     std::unique_ptr<TMenuItem> FItems;
     TVirtualImageList* FImages = nullptr;
+    TForm* FForm = nullptr; // not owned
 };
 
 } // namespace Forms

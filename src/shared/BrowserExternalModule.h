@@ -15,6 +15,10 @@
 #include <memory>
 #include <string>
 
+namespace Forms {
+class TMenuItem;
+}
+
 namespace Shared {
 
 class TBrowserForm;
@@ -71,6 +75,18 @@ public:
     // Functions: files, folders and Base64.
     void FilesWriteTextFile(const std::string& Uuid, const nlohmann::json& Data);
 
+    // Functions: themes.
+    void ThemesGetTheme(const std::string& Uuid, const nlohmann::json& Data);
+    void ThemesGetThemes(const std::string& Uuid, const nlohmann::json& Data);
+    void ThemesSetTheme(const std::string& Uuid, const nlohmann::json& Data);
+
+    // Functions: the main menu, and the click handler of its commands.
+    void MainMenuSetItems(const std::string& Uuid, const nlohmann::json& Data);
+    void MainMenuUpdateItem(const std::string& Uuid, const nlohmann::json& Data);
+    void MainMenuItemClick(Forms::TObject* Sender);
+    // Item or, depth first, the first item below it whose id (Tag) is Id; null when none.
+    static Forms::TMenuItem* FindMenuItemById(Forms::TMenuItem* Item, int Id);
+
     // A path argument of the file and folder functions, made absolute.
     std::string BridgePath(const std::string& Path) const;
 
@@ -79,6 +95,8 @@ private:
     void DataModuleDestroy();
     void Dispatch(const std::string& AsString, const std::string& AsJson);
     void FocusBrowser();
+    bool BuildMenuItem(const nlohmann::json& Element, Forms::TMenuItem& MenuItem, int Depth);
+    void LoadMenuItemImage(const std::string& Image, Forms::TMenuItem& MenuItem);
 
     TExeZip* FExeZip = nullptr;
     Forms::TForm* FMainForm = nullptr;

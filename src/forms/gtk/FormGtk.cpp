@@ -1,4 +1,5 @@
 #include "forms/Application.h"
+#include "forms/Menus.h"
 #include "forms/gtk/FormImpl.h"
 
 #include <X11/Xatom.h>
@@ -174,6 +175,17 @@ gboolean TForm::TFormImpl::OnKey(GtkWidget*, GdkEventKey* Event, gpointer Data) 
     return handled ? TRUE : FALSE;
 }
 
+gboolean TForm::TFormImpl::OnUnhandledKey(GtkWidget*, GdkEventKey* Event, gpointer Data) {
+    // A key that no widget used: the form's shortcuts (its menu) may take it. Keys held by a
+    // widget that keeps them (the browser) reach the shortcuts through that widget instead.
+    TKeyMessage message;
+    const bool alt = (Event->state & GDK_MOD1_MASK) != 0;
+    message.Msg = alt && (Event->state & GDK_CONTROL_MASK) == 0 ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    message.WParam = VirtualKeyOf(Event);
+    message.LParam = 1 | (alt ? 1 << 29 : 0);
+    return message.WParam != 0 && static_cast<TFormImpl*>(Data)->Owner.IsShortCut(message) ? TRUE : FALSE;
+}
+
 unsigned VirtualKeyOf(const GdkEventKey* Event) {
     const guint key = gdk_keyval_to_upper(Event->keyval);
     if ((key >= GDK_KEY_A && key <= GDK_KEY_Z) || (key >= GDK_KEY_0 && key <= GDK_KEY_9)) {
@@ -262,6 +274,9 @@ TForm::~TForm() {
     if (OnDestroy) {
         OnDestroy(this);
     }
+    if (FMenu != nullptr) {
+        FMenu->FForm = nullptr;
+    }
     if (HandleAllocated()) {
         DestroyWnd();
     }
@@ -292,6 +307,7 @@ TNativeWidget* TForm::CreateNativeWidget(TNativeWidget*& ClientArea) {
     g_signal_connect(window, "property-notify-event", G_CALLBACK(TFormImpl::OnProperty), &f);
     g_signal_connect(window, "key-press-event", G_CALLBACK(TFormImpl::OnKey), &f);
     g_signal_connect(window, "key-release-event", G_CALLBACK(TFormImpl::OnKey), &f);
+    g_signal_connect_after(window, "key-press-event", G_CALLBACK(TFormImpl::OnUnhandledKey), &f);
     ClientArea = FromGtk(layout);
     return FromGtk(window);
 }
@@ -320,6 +336,7 @@ void TForm::DestroyWnd() {
         g_main_loop_quit(f.ModalLoop);
     }
     if (f.MenuBar != nullptr && f.Box != nullptr) {
+        gtk_menu_shell_deactivate(GTK_MENU_SHELL(f.MenuBar));
         gtk_container_remove(GTK_CONTAINER(f.Box), f.MenuBar);
     }
     f.MenuBar = nullptr;
@@ -718,10 +735,22 @@ void TForm::SetMenu(TMainMenu* Value) {
     }
     TFormImpl& f = *FFormImpl;
     if (f.MenuBar != nullptr && f.Box != nullptr) {
+        // An open menu closes while the bar is still in this window.
+        gtk_menu_shell_deactivate(GTK_MENU_SHELL(f.MenuBar));
         gtk_container_remove(GTK_CONTAINER(f.Box), f.MenuBar);
     }
     f.MenuBar = nullptr;
+    if (FMenu != nullptr) {
+        FMenu->FForm = nullptr;
+    }
+    // One bar can be in one window only.
+    if (Value != nullptr && Value->FForm != nullptr) {
+        Value->FForm->SetMenu(nullptr);
+    }
     FMenu = Value;
+    if (Value != nullptr) {
+        Value->FForm = this;
+    }
     if (Value != nullptr && f.Box != nullptr) {
         GtkWidget* bar = MenuBarOf(*Value);
         if (GtkWidget* old = gtk_widget_get_parent(bar)) {

@@ -47,6 +47,7 @@ struct TForm::TFormImpl {
     static gboolean OnMap(GtkWidget*, GdkEvent*, gpointer Data);
     static gboolean OnProperty(GtkWidget*, GdkEventProperty* Event, gpointer Data);
     static gboolean OnKey(GtkWidget*, GdkEventKey* Event, gpointer Data);
+    static gboolean OnUnhandledKey(GtkWidget*, GdkEventKey* Event, gpointer Data);
 };
 
 // The form whose native window is Window, or null.

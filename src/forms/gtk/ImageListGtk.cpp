@@ -1,5 +1,7 @@
 #include "forms/gtk/ImageListGtk.h"
 
+#include <algorithm>
+
 namespace Forms {
 
 TImageCollection::TImageCollection() : FImpl(std::make_unique<TImpl>()) {}
@@ -8,8 +10,48 @@ TImageCollection::~TImageCollection() {
     Clear();
 }
 
+namespace {
+
+// Images are kept at most this large: icons are drawn far smaller, and a huge picture named
+// as an icon must not hold its full size in memory.
+constexpr int MaxImageSide = 256;
+
+void OnSizePrepared(GdkPixbufLoader* Loader, int Width, int Height, gpointer) {
+    if (Width <= MaxImageSide && Height <= MaxImageSide) {
+        return;
+    }
+    const double scale = static_cast<double>(MaxImageSide) / std::max(Width, Height);
+    gdk_pixbuf_loader_set_size(Loader, std::max(1, static_cast<int>(Width * scale)),
+                               std::max(1, static_cast<int>(Height * scale)));
+}
+
+// Grey tones at half opacity, so that a disabled icon recedes on light and dark menus alike.
+// Pixbuf gets an alpha channel when it has none.
+void FadeToGrey(GdkPixbuf*& Pixbuf) {
+    if (!gdk_pixbuf_get_has_alpha(Pixbuf)) {
+        GdkPixbuf* withAlpha = gdk_pixbuf_add_alpha(Pixbuf, FALSE, 0, 0, 0);
+        g_object_unref(Pixbuf);
+        Pixbuf = withAlpha;
+    }
+    gdk_pixbuf_saturate_and_pixelate(Pixbuf, Pixbuf, 0.0f, FALSE);
+    const int rowstride = gdk_pixbuf_get_rowstride(Pixbuf);
+    guchar* pixels = gdk_pixbuf_get_pixels(Pixbuf);
+    for (int y = 0; y < gdk_pixbuf_get_height(Pixbuf); ++y) {
+        for (int x = 0; x < gdk_pixbuf_get_width(Pixbuf); ++x) {
+            guchar& alpha = pixels[y * rowstride + x * 4 + 3];
+            alpha = static_cast<guchar>(alpha / 2);
+        }
+    }
+}
+
+} // namespace
+
 bool TImageCollection::Add(const std::string& Name, std::string_view Bytes) {
+    if (Bytes.empty()) {
+        return false;
+    }
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+    g_signal_connect(loader, "size-prepared", G_CALLBACK(OnSizePrepared), nullptr);
     const bool written = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(Bytes.data()),
                                                  Bytes.size(), nullptr) != FALSE;
     const bool closed = gdk_pixbuf_loader_close(loader, nullptr) != FALSE;
@@ -69,11 +111,22 @@ GdkPixbuf* RenderListImage(const TVirtualImageList& List, int Index, bool Disabl
     if (collection == nullptr || Index < 0 || Index >= List.Count()) {
         return nullptr;
     }
-    GdkPixbuf* source = collection->Impl().Entries[static_cast<std::size_t>(Index)].Pixbuf;
+    // A disabled item shows the collection's "<name><DisabledSuffix>" image when there is one,
+    // else its own image in grey tones.
+    int source = Index;
+    bool grey = Disabled && List.DisabledGrayscale();
+    if (Disabled && !List.DisabledSuffix().empty()) {
+        const int own = collection->IndexOf(collection->Name(Index) + List.DisabledSuffix());
+        if (own >= 0) {
+            source = own;
+            grey = false;
+        }
+    }
+    GdkPixbuf* pixbuf = collection->Impl().Entries[static_cast<std::size_t>(source)].Pixbuf;
     GdkPixbuf* scaled =
-        gdk_pixbuf_scale_simple(source, List.Width() * Scale, List.Height() * Scale, GDK_INTERP_HYPER);
-    if (scaled != nullptr && Disabled && List.DisabledGrayscale()) {
-        gdk_pixbuf_saturate_and_pixelate(scaled, scaled, 0.0f, FALSE);
+        gdk_pixbuf_scale_simple(pixbuf, List.Width() * Scale, List.Height() * Scale, GDK_INTERP_HYPER);
+    if (scaled != nullptr && grey) {
+        FadeToGrey(scaled);
     }
     return scaled;
 }

@@ -1,16 +1,22 @@
 #include "forms/gtk/MenusImpl.h"
 
+#include "forms/Forms.h"
 #include "forms/ImageList.h"
 #include "forms/gtk/ImageListGtk.h"
 
+#include <gdk/gdkkeysyms.h>
 #include <gtk/gtk.h>
 
+#include <cctype>
+
 // The GTK part of the menus: a GtkMenuBar rebuilt from the items; each item is a GtkMenuItem
-// holding an icon and a label with its access key.
+// holding an icon and a label with its access key and shortcut.
 
 namespace Forms {
 
 namespace {
+
+constexpr int IconSpacing = 6;
 
 // "&File" → "_File", "&&" → "&", "_" → "__".
 std::string Mnemonic(const std::string& caption) {
@@ -33,6 +39,58 @@ std::string Mnemonic(const std::string& caption) {
     return out;
 }
 
+// The GDK key of a virtual-key code, for showing a shortcut; 0 when there is none.
+guint KeyvalOf(unsigned VirtualKey) {
+    if ((VirtualKey >= 'A' && VirtualKey <= 'Z') || (VirtualKey >= '0' && VirtualKey <= '9')) {
+        return gdk_unicode_to_keyval(static_cast<guint32>(std::tolower(static_cast<int>(VirtualKey))));
+    }
+    if (VirtualKey >= 0x70 && VirtualKey <= 0x87) {
+        return GDK_KEY_F1 + (VirtualKey - 0x70);
+    }
+    switch (VirtualKey) {
+    case 0x08:
+        return GDK_KEY_BackSpace;
+    case 0x09:
+        return GDK_KEY_Tab;
+    case 0x0D:
+        return GDK_KEY_Return;
+    case 0x1B:
+        return GDK_KEY_Escape;
+    case 0x20:
+        return GDK_KEY_space;
+    case 0x21:
+        return GDK_KEY_Page_Up;
+    case 0x22:
+        return GDK_KEY_Page_Down;
+    case 0x23:
+        return GDK_KEY_End;
+    case 0x24:
+        return GDK_KEY_Home;
+    case 0x25:
+        return GDK_KEY_Left;
+    case 0x26:
+        return GDK_KEY_Up;
+    case 0x27:
+        return GDK_KEY_Right;
+    case 0x28:
+        return GDK_KEY_Down;
+    case 0x2D:
+        return GDK_KEY_Insert;
+    case 0x2E:
+        return GDK_KEY_Delete;
+    case 0xBB:
+        return GDK_KEY_plus;
+    case 0xBD:
+        return GDK_KEY_minus;
+    default:
+        return 0;
+    }
+}
+
+bool IsTopLevel(const TMenuItem& item) {
+    return item.Parent() != nullptr && item.Parent()->Parent() == nullptr;
+}
+
 void UpdateImage(TMenuItem& item) {
     TMenuItem::TImpl& impl = item.Impl();
     if (impl.Image == nullptr) {
@@ -45,7 +103,8 @@ void UpdateImage(TMenuItem& item) {
         images != nullptr ? RenderListImage(*images, item.ImageIndex(), !item.Enabled(), scale) : nullptr;
     if (pixbuf == nullptr) {
         gtk_image_clear(GTK_IMAGE(impl.Image));
-        gtk_widget_hide(impl.Image);
+        // Items in a drop-down menu keep the icon column, so that their captions line up.
+        gtk_widget_set_visible(impl.Image, !IsTopLevel(item));
         return;
     }
     cairo_surface_t* surface = gdk_cairo_surface_create_from_pixbuf(pixbuf, scale, nullptr);
@@ -55,6 +114,27 @@ void UpdateImage(TMenuItem& item) {
     gtk_widget_show(impl.Image);
 }
 
+void UpdateShortCut(TMenuItem& item) {
+    TMenuItem::TImpl& impl = item.Impl();
+    if (impl.Label == nullptr) {
+        return;
+    }
+    const TShortCut shortCut = item.ShortCut();
+    const guint key = KeyvalOf(shortCut & 0xFFFF);
+    unsigned mods = 0;
+    mods |= (shortCut & scShift) != 0 ? GDK_SHIFT_MASK : 0;
+    mods |= (shortCut & scCtrl) != 0 ? GDK_CONTROL_MASK : 0;
+    mods |= (shortCut & scAlt) != 0 ? GDK_MOD1_MASK : 0;
+    gtk_accel_label_set_accel(GTK_ACCEL_LABEL(impl.Label), key, static_cast<GdkModifierType>(mods));
+}
+
+void UpdateAll(TMenuItem& item) {
+    UpdateImage(item);
+    for (int i = 0; i < item.Count(); ++i) {
+        UpdateAll(*item.Items(i));
+    }
+}
+
 void OnActivate(GtkMenuItem*, gpointer Data) {
     auto* item = static_cast<TMenuItem*>(Data);
     if (item->Count() == 0) {
@@ -62,17 +142,27 @@ void OnActivate(GtkMenuItem*, gpointer Data) {
     }
 }
 
+void OnScaleChanged(GObject*, GParamSpec*, gpointer Data) {
+    UpdateImage(*static_cast<TMenuItem*>(Data));
+}
+
+void OnDestroyed(GtkWidget*, gpointer Data) {
+    static_cast<TMenuItem*>(Data)->Impl() = TMenuItem::TImpl{};
+}
+
 GtkWidget* BuildItem(TMenuItem& item) {
     TMenuItem::TImpl& impl = item.Impl();
+    impl = TMenuItem::TImpl{};
     if (item.Caption() == "-") {
         impl.Widget = gtk_separator_menu_item_new();
-        impl.Image = nullptr;
-        impl.Label = nullptr;
     } else {
         impl.Widget = gtk_menu_item_new();
-        GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+        GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, IconSpacing);
         impl.Image = gtk_image_new();
-        impl.Label = gtk_label_new_with_mnemonic(Mnemonic(item.Caption()).c_str());
+        gtk_widget_set_size_request(impl.Image, 16, 16);
+        gtk_widget_set_valign(impl.Image, GTK_ALIGN_CENTER);
+        impl.Label = gtk_accel_label_new("");
+        gtk_label_set_text_with_mnemonic(GTK_LABEL(impl.Label), Mnemonic(item.Caption()).c_str());
         gtk_label_set_mnemonic_widget(GTK_LABEL(impl.Label), impl.Widget);
         gtk_label_set_xalign(GTK_LABEL(impl.Label), 0.0f);
         gtk_box_pack_start(GTK_BOX(box), impl.Image, FALSE, FALSE, 0);
@@ -81,34 +171,53 @@ GtkWidget* BuildItem(TMenuItem& item) {
         gtk_widget_show(box);
         gtk_container_add(GTK_CONTAINER(impl.Widget), box);
         UpdateImage(item);
+        UpdateShortCut(item);
+        g_signal_connect(impl.Image, "notify::scale-factor", G_CALLBACK(OnScaleChanged), &item);
         if (item.Count() > 0) {
-            GtkWidget* submenu = gtk_menu_new();
+            impl.Submenu = gtk_menu_new();
             for (int i = 0; i < item.Count(); ++i) {
-                gtk_menu_shell_append(GTK_MENU_SHELL(submenu), BuildItem(*item.Items(i)));
+                gtk_menu_shell_append(GTK_MENU_SHELL(impl.Submenu), BuildItem(*item.Items(i)));
             }
-            gtk_menu_item_set_submenu(GTK_MENU_ITEM(impl.Widget), submenu);
+            gtk_menu_item_set_submenu(GTK_MENU_ITEM(impl.Widget), impl.Submenu);
         }
         g_signal_connect(impl.Widget, "activate", G_CALLBACK(OnActivate), &item);
     }
     gtk_widget_set_sensitive(impl.Widget, item.Enabled());
     gtk_widget_show(impl.Widget);
-    g_signal_connect(impl.Widget, "destroy", G_CALLBACK(+[](GtkWidget*, gpointer Data) {
-                         TMenuItem::TImpl& i = static_cast<TMenuItem*>(Data)->Impl();
-                         i = TMenuItem::TImpl{};
-                     }),
-                     &item);
+    g_signal_connect(impl.Widget, "destroy", G_CALLBACK(OnDestroyed), &item);
     return impl.Widget;
 }
 
+// Detaches the items from their widgets (which are about to go, or have gone with the bar).
 void ForgetWidgets(TMenuItem& item) {
     TMenuItem::TImpl& impl = item.Impl();
     if (impl.Widget != nullptr) {
         g_signal_handlers_disconnect_by_data(impl.Widget, &item);
     }
+    if (impl.Image != nullptr) {
+        g_signal_handlers_disconnect_by_data(impl.Image, &item);
+    }
     impl = TMenuItem::TImpl{};
     for (int i = 0; i < item.Count(); ++i) {
         ForgetWidgets(*item.Items(i));
     }
+}
+
+// The first enabled command (in menu order) whose shortcut is ShortCut.
+TMenuItem* FindShortCut(TMenuItem& item, TShortCut ShortCut) {
+    for (int i = 0; i < item.Count(); ++i) {
+        TMenuItem* child = item.Items(i);
+        if (!child->Enabled() || child->Caption() == "-") {
+            continue;
+        }
+        if (child->Count() == 0 && child->ShortCut() == ShortCut) {
+            return child;
+        }
+        if (TMenuItem* found = FindShortCut(*child, ShortCut)) {
+            return found;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -148,6 +257,27 @@ void TMenuItem::SetEnabled(bool Value) {
 void TMenuItem::SetImageIndex(int Value) {
     FImageIndex = Value;
     UpdateImage(*this);
+}
+
+void TMenuItem::SetShortCut(TShortCut Value) {
+    FShortCut = Value;
+    UpdateShortCut(*this);
+}
+
+char TMenuItem::AccessKey() const {
+    for (std::size_t i = 0; i + 1 < FCaption.size(); ++i) {
+        if (FCaption[i] != '&') {
+            continue;
+        }
+        const char next = FCaption[i + 1];
+        if (next == '&') {
+            ++i;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(next);
+        return std::isalnum(c) != 0 && c < 0x80 ? static_cast<char>(std::toupper(c)) : '\0';
+    }
+    return '\0';
 }
 
 TMenuItem* TMenuItem::Add(std::unique_ptr<TMenuItem> Item) {
@@ -190,6 +320,16 @@ GtkWidget* MenuBarOf(TMainMenu& Menu) {
 }
 
 TMainMenu::~TMainMenu() {
+    if (FImpl->Bar != nullptr) {
+        // An open menu closes while the bar is still in its window.
+        gtk_menu_shell_deactivate(GTK_MENU_SHELL(FImpl->Bar));
+    }
+    if (FForm != nullptr) {
+        FForm->SetMenu(nullptr);
+    }
+    if (FImages != nullptr) {
+        FImages->OnChange = nullptr;
+    }
     ForgetWidgets(*FItems);
     FItems.reset();
     if (FImpl->Bar == nullptr) {
@@ -203,8 +343,18 @@ TMainMenu::~TMainMenu() {
 }
 
 void TMainMenu::SetImages(TVirtualImageList* Value) {
+    if (FImages != nullptr) {
+        FImages->OnChange = nullptr;
+    }
     FImages = Value;
+    if (FImages != nullptr) {
+        FImages->OnChange = [this](TObject*) { ImagesChanged(); };
+    }
     Rebuild();
+}
+
+void TMainMenu::ImagesChanged() {
+    UpdateAll(*FItems);
 }
 
 void TMainMenu::Rebuild() {
@@ -214,6 +364,8 @@ void TMainMenu::Rebuild() {
     if (FImpl->Bar == nullptr) {
         return;
     }
+    // A menu open while its items are replaced closes first.
+    gtk_menu_shell_deactivate(GTK_MENU_SHELL(FImpl->Bar));
     GList* children = gtk_container_get_children(GTK_CONTAINER(FImpl->Bar));
     for (GList* c = children; c != nullptr; c = c->next) {
         gtk_widget_destroy(GTK_WIDGET(c->data));
@@ -223,6 +375,49 @@ void TMainMenu::Rebuild() {
         gtk_menu_shell_append(GTK_MENU_SHELL(FImpl->Bar), BuildItem(*FItems->Items(i)));
     }
     gtk_widget_show(FImpl->Bar);
+}
+
+bool TMainMenu::IsShortCut(const TKeyMessage& Message) {
+    if (Message.Msg != WM_KEYDOWN && Message.Msg != WM_SYSKEYDOWN) {
+        return false;
+    }
+    const auto key = static_cast<unsigned>(Message.WParam & 0xFFFF);
+    if (key == 0 || key == 0x10 || key == 0x11 || key == 0x12) {
+        return false; // a modifier on its own
+    }
+    TShortCut shortCut = key;
+    // The modifiers held with the key; Alt also as the message tells it (a system key).
+    GdkModifierType state{};
+    if (gtk_get_current_event_state(&state)) {
+        shortCut |= (state & GDK_SHIFT_MASK) != 0 ? scShift : 0;
+        shortCut |= (state & GDK_CONTROL_MASK) != 0 ? scCtrl : 0;
+        shortCut |= (state & GDK_MOD1_MASK) != 0 ? scAlt : 0;
+    }
+    if (Message.Msg == WM_SYSKEYDOWN || (Message.LParam & (std::intptr_t{1} << 29)) != 0) {
+        shortCut |= scAlt;
+    }
+    if (TMenuItem* item = FindShortCut(*FItems, shortCut)) {
+        item->Click();
+        return true;
+    }
+    if ((shortCut & (scAlt | scCtrl)) != scAlt) {
+        return false;
+    }
+    for (int i = 0; i < FItems->Count(); ++i) {
+        TMenuItem& item = *FItems->Items(i);
+        if (!item.Enabled() || item.AccessKey() != static_cast<char>(key)) {
+            continue;
+        }
+        GtkWidget* widget = item.Impl().Widget;
+        if (widget != nullptr && gtk_widget_get_mapped(widget)) {
+            // As the window's own access-key handling does: opens the item's menu, or runs it.
+            gtk_widget_mnemonic_activate(widget, FALSE);
+        } else if (item.Count() == 0) {
+            item.Click();
+        }
+        return true;
+    }
+    return false;
 }
 
 } // namespace Forms

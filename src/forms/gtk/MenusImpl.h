@@ -9,7 +9,8 @@ namespace Forms {
 struct TMenuItem::TImpl {
     GtkWidget* Widget = nullptr; // the menu item, owned by its menu shell
     GtkWidget* Image = nullptr;
-    GtkWidget* Label = nullptr;
+    GtkWidget* Label = nullptr; // a GtkAccelLabel: the caption, and the shortcut at the right
+    GtkWidget* Submenu = nullptr;
 };
 
 struct TMainMenu::TImpl {
