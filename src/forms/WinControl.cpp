@@ -48,9 +48,13 @@ void TWinControl::SetParent(TWinControl* AParent) {
     }
 }
 
-void TWinControl::InsertControl(TWinControl* Control) { FControls.push_back(Control); }
+void TWinControl::InsertControl(TWinControl* Control) {
+    FControls.push_back(Control);
+}
 
-void TWinControl::RemoveControl(TWinControl* Control) { std::erase(FControls, Control); }
+void TWinControl::RemoveControl(TWinControl* Control) {
+    std::erase(FControls, Control);
+}
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     AWidth = std::max(AWidth, 0);
@@ -188,7 +192,9 @@ void TWinControl::SetVisible(bool Value) {
     }
 }
 
-void TWinControl::VisibleChanged() { NativeApplyVisible(); }
+void TWinControl::VisibleChanged() {
+    NativeApplyVisible();
+}
 
 bool TWinControl::Showing() const {
     for (const TWinControl* c = this; c != nullptr; c = c->FParent) {
@@ -247,7 +253,9 @@ void TWinControl::BroadcastSysCommand(unsigned Command) {
     }
 }
 
-bool TWinControl::IsShortCut(const TKeyMessage&) { return false; }
+bool TWinControl::IsShortCut(const TKeyMessage&) {
+    return false;
+}
 
 int TWinControl::TabOrder() const {
     if (FParent == nullptr) {
@@ -298,6 +306,8 @@ void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool Check
     }
 }
 
-bool TWinControl::CanFocus() const { return Showing(); }
+bool TWinControl::CanFocus() const {
+    return Showing();
+}
 
 } // namespace Forms

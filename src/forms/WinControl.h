@@ -151,8 +151,8 @@ private:
     void NativePlaceInParent();
 
     std::unique_ptr<TImpl> FImpl;
-    TWinControl* FParent = nullptr;            // not owned
-    std::vector<TWinControl*> FControls;       // not owned; in tab order
+    TWinControl* FParent = nullptr;      // not owned
+    std::vector<TWinControl*> FControls; // not owned; in tab order
     int FLeft = 0;
     int FTop = 0;
     int FWidth = 0;

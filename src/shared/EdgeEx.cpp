@@ -71,7 +71,9 @@ void SetLoaderLibraryPath(const std::string& Path) {
     Module().LoaderLibraryPath = Path;
 }
 
-void FinalizeEdgeEx() { Module().Finalize(); }
+void FinalizeEdgeEx() {
+    Module().Finalize();
+}
 
 HRESULT LoaderCreateEnvironment(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* Handler) {
     TEngineLibrary* loader = EnsureLoader();
@@ -80,13 +82,16 @@ HRESULT LoaderCreateEnvironment(ICoreWebView2CreateCoreWebView2EnvironmentComple
 
 HRESULT LoaderGetBrowserVersion(LPCSTR BrowserExecutableFolder, LPSTR* VersionInfo) {
     TEngineLibrary* loader = EnsureLoader();
-    return loader != nullptr ? loader->GetCoreWebView2BrowserVersionString(BrowserExecutableFolder, VersionInfo)
-                             : E_FAIL;
+    return loader != nullptr
+               ? loader->GetCoreWebView2BrowserVersionString(BrowserExecutableFolder, VersionInfo)
+               : E_FAIL;
 }
 
 // ---- Construction --------------------------------------------------------------------------
 
-TCustomEdgeBrowser::TCustomEdgeBrowser() : FShared(std::make_shared<TShared>()) { FShared->Control = this; }
+TCustomEdgeBrowser::TCustomEdgeBrowser() : FShared(std::make_shared<TShared>()) {
+    FShared->Control = this;
+}
 
 TCustomEdgeBrowser::~TCustomEdgeBrowser() {
     CloseWebView();
@@ -101,7 +106,9 @@ bool TCustomEdgeBrowser::RecordHResult(TShared& Shared, HRESULT hr) {
     return hr >= 0;
 }
 
-bool TCustomEdgeBrowser::RecordHResult(HRESULT hr) { return RecordHResult(*FShared, hr); }
+bool TCustomEdgeBrowser::RecordHResult(HRESULT hr) {
+    return RecordHResult(*FShared, hr);
+}
 
 HRESULT TCustomEdgeBrowser::LastErrorCode() const {
     std::lock_guard<std::mutex> guard(FShared->CritSec);
@@ -127,7 +134,9 @@ void TCustomEdgeBrowser::CreateWebView() {
     std::thread([Shared = FShared] { CallEnvironment(Shared); }).detach();
 }
 
-void TCustomEdgeBrowser::ReinitializeWebView() { InitializeWebView(); }
+void TCustomEdgeBrowser::ReinitializeWebView() {
+    InitializeWebView();
+}
 
 void TCustomEdgeBrowser::ReinitializeWebViewWithNewBrowser() {
     CloseBrowserProcess();
@@ -183,12 +192,14 @@ void TCustomEdgeBrowser::CreateEnvironmentCompleted(const std::shared_ptr<TShare
     });
 }
 
-void TCustomEdgeBrowser::CreateCoreWebView2ControllerCompleted(HRESULT AResult, ICoreWebView2Controller* Controller) {
+void TCustomEdgeBrowser::CreateCoreWebView2ControllerCompleted(HRESULT AResult,
+                                                               ICoreWebView2Controller* Controller) {
     bool created = RecordHResult(AResult);
     if (created) {
         FWebViewController = Controller;
-        created = RecordHResult(Controller != nullptr ? Controller->get_CoreWebView2(FWebView.ReleaseAndGetAddressOf())
-                                                      : E_POINTER);
+        created = RecordHResult(Controller != nullptr
+                                    ? Controller->get_CoreWebView2(FWebView.ReleaseAndGetAddressOf())
+                                    : E_POINTER);
     }
     if (created) {
         created = RecordHResult(FWebView->get_Settings(FWebViewSettings.ReleaseAndGetAddressOf()));
@@ -321,8 +332,10 @@ void TCustomEdgeBrowser::UpdateBounds() {
     RECT bounds;
     bounds.left = client.Left;
     bounds.top = client.Top;
-    bounds.right = static_cast<std::int32_t>(std::trunc((client.Right - client.Left) * FSizeRatio + client.Left));
-    bounds.bottom = static_cast<std::int32_t>(std::trunc((client.Bottom - client.Top) * FSizeRatio + client.Top));
+    bounds.right =
+        static_cast<std::int32_t>(std::trunc((client.Right - client.Left) * FSizeRatio + client.Left));
+    bounds.bottom =
+        static_cast<std::int32_t>(std::trunc((client.Bottom - client.Top) * FSizeRatio + client.Top));
     RecordHResult(FWebViewController->put_Bounds(bounds));
 }
 

@@ -37,7 +37,8 @@ void FinalizeEdgeEx();
 // An error that carries an HRESULT.
 class EOleSysError : public std::runtime_error {
 public:
-    EOleSysError(const std::string& Message, HRESULT AErrorCode) : std::runtime_error(Message), FErrorCode(AErrorCode) {}
+    EOleSysError(const std::string& Message, HRESULT AErrorCode)
+        : std::runtime_error(Message), FErrorCode(AErrorCode) {}
     HRESULT ErrorCode() const { return FErrorCode; }
 
 private:
@@ -79,23 +80,28 @@ private:
     WebView2::ComPtr<TInterface> FArgsInterface;
 };
 
-class TNavigationStartingEventArgs : public TEdgeEventArgs<WebView2::ICoreWebView2NavigationStartingEventArgs> {
+class TNavigationStartingEventArgs
+    : public TEdgeEventArgs<WebView2::ICoreWebView2NavigationStartingEventArgs> {
 public:
     using TEdgeEventArgs::TEdgeEventArgs;
 };
-class TNewWindowRequestedEventArgs : public TEdgeEventArgs<WebView2::ICoreWebView2NewWindowRequestedEventArgs> {
+class TNewWindowRequestedEventArgs
+    : public TEdgeEventArgs<WebView2::ICoreWebView2NewWindowRequestedEventArgs> {
 public:
     using TEdgeEventArgs::TEdgeEventArgs;
 };
-class TPermissionRequestedEventArgs : public TEdgeEventArgs<WebView2::ICoreWebView2PermissionRequestedEventArgs> {
+class TPermissionRequestedEventArgs
+    : public TEdgeEventArgs<WebView2::ICoreWebView2PermissionRequestedEventArgs> {
 public:
     using TEdgeEventArgs::TEdgeEventArgs;
 };
-class TScriptDialogOpeningEventArgs : public TEdgeEventArgs<WebView2::ICoreWebView2ScriptDialogOpeningEventArgs> {
+class TScriptDialogOpeningEventArgs
+    : public TEdgeEventArgs<WebView2::ICoreWebView2ScriptDialogOpeningEventArgs> {
 public:
     using TEdgeEventArgs::TEdgeEventArgs;
 };
-class TWebMessageReceivedEventArgs : public TEdgeEventArgs<WebView2::ICoreWebView2WebMessageReceivedEventArgs> {
+class TWebMessageReceivedEventArgs
+    : public TEdgeEventArgs<WebView2::ICoreWebView2WebMessageReceivedEventArgs> {
 public:
     using TEdgeEventArgs::TEdgeEventArgs;
 };
@@ -113,15 +119,18 @@ enum class TPreviewFormat { PNG, JPEG };
 class TCustomEdgeBrowser;
 
 using TWebViewStatusEvent = std::function<void(TCustomEdgeBrowser* Sender, HRESULT AResult)>;
-using TNavigationStartingEvent = std::function<void(TCustomEdgeBrowser* Sender, TNavigationStartingEventArgs* Args)>;
+using TNavigationStartingEvent =
+    std::function<void(TCustomEdgeBrowser* Sender, TNavigationStartingEventArgs* Args)>;
 using TNavigationCompletedEvent =
     std::function<void(TCustomEdgeBrowser* Sender, bool IsSuccess, TOleEnum WebErrorStatus)>;
 using TSourceChangedEvent = std::function<void(TCustomEdgeBrowser* Sender, bool IsNewDocument)>;
 using THistoryChangedEvent = std::function<void(TCustomEdgeBrowser* Sender)>;
-using TContentLoadingEvent = std::function<void(TCustomEdgeBrowser* Sender, bool IsErrorPage, TUInt64 NavigationID)>;
+using TContentLoadingEvent =
+    std::function<void(TCustomEdgeBrowser* Sender, bool IsErrorPage, TUInt64 NavigationID)>;
 using TDocumentTitleChangedEvent =
     std::function<void(TCustomEdgeBrowser* Sender, const std::string& ADocumentTitle)>;
-using TNewWindowRequestedEvent = std::function<void(TCustomEdgeBrowser* Sender, TNewWindowRequestedEventArgs* Args)>;
+using TNewWindowRequestedEvent =
+    std::function<void(TCustomEdgeBrowser* Sender, TNewWindowRequestedEventArgs* Args)>;
 using TWebResourceRequestedEvent =
     std::function<void(TCustomEdgeBrowser* Sender, TWebResourceRequestedEventArgs* Args)>;
 using TScriptDialogOpeningEvent =
@@ -129,7 +138,8 @@ using TScriptDialogOpeningEvent =
 using TPermissionRequestedEvent =
     std::function<void(TCustomEdgeBrowser* Sender, TPermissionRequestedEventArgs* Args)>;
 using TProcessFailedEvent = std::function<void(TCustomEdgeBrowser* Sender, TOleEnum ProcessFailedKind)>;
-using TWebMessageReceivedEvent = std::function<void(TCustomEdgeBrowser* Sender, TWebMessageReceivedEventArgs* Args)>;
+using TWebMessageReceivedEvent =
+    std::function<void(TCustomEdgeBrowser* Sender, TWebMessageReceivedEventArgs* Args)>;
 using TContainsFullScreenElementChangedEvent =
     std::function<void(TCustomEdgeBrowser* Sender, bool ContainsFullScreenElement)>;
 using TZoomFactorChangedEvent = std::function<void(TCustomEdgeBrowser* Sender, double AZoomFactor)>;
@@ -261,7 +271,8 @@ private:
     static void CallEnvironment(const std::shared_ptr<TShared>& Shared);
     static void CreateEnvironmentCompleted(const std::shared_ptr<TShared>& Shared, HRESULT AResult,
                                            WebView2::ICoreWebView2Environment* Environment);
-    void CreateCoreWebView2ControllerCompleted(HRESULT AResult, WebView2::ICoreWebView2Controller* Controller);
+    void CreateCoreWebView2ControllerCompleted(HRESULT AResult,
+                                               WebView2::ICoreWebView2Controller* Controller);
     void RaiseCreateWebViewCompleted(HRESULT AResult);
     void Subscribe();
     void UpdateBounds();

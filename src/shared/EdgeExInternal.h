@@ -10,7 +10,8 @@
 namespace Shared {
 
 // The loader library of the module, loaded on first use (EdgeEx.cpp).
-HRESULT LoaderCreateEnvironment(WebView2::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* Handler);
+HRESULT
+LoaderCreateEnvironment(WebView2::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* Handler);
 HRESULT LoaderGetBrowserVersion(WebView2::LPCSTR BrowserExecutableFolder, WebView2::LPSTR* VersionInfo);
 
 // A handler object for the browser whose Invoke runs Body(control, args...) while the control

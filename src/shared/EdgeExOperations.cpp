@@ -103,8 +103,8 @@ void TCustomEdgeBrowser::CapturePreview(const std::string& AFilename, TPreviewFo
     if (!RecordHResult(opened)) {
         return;
     }
-    const auto completed = Handler<ICoreWebView2CapturePreviewCompletedHandler>(
-        [](TCustomEdgeBrowser& c, HRESULT ErrorCode) {
+    const auto completed =
+        Handler<ICoreWebView2CapturePreviewCompletedHandler>([](TCustomEdgeBrowser& c, HRESULT ErrorCode) {
             if (c.OnCapturePreviewCompleted) {
                 c.Raise("OnCapturePreviewCompleted", [&] { c.OnCapturePreviewCompleted(&c, ErrorCode); });
             }
@@ -118,8 +118,8 @@ void TCustomEdgeBrowser::CapturePreview(std::ostream& Stream, TPreviewFormat Pre
     }
     const ComPtr<IStream> stream = CreateStreamOnOStream(Stream);
     stream->Seek(0, STREAM_SEEK_SET, nullptr);
-    const auto completed = Handler<ICoreWebView2CapturePreviewCompletedHandler>(
-        [](TCustomEdgeBrowser& c, HRESULT ErrorCode) {
+    const auto completed =
+        Handler<ICoreWebView2CapturePreviewCompletedHandler>([](TCustomEdgeBrowser& c, HRESULT ErrorCode) {
             if (c.OnCapturePreviewCompleted) {
                 c.Raise("OnCapturePreviewCompleted", [&] { c.OnCapturePreviewCompleted(&c, ErrorCode); });
             }
@@ -132,8 +132,8 @@ void TCustomEdgeBrowser::SubscribeToCDPEvent(const std::string& CDPEventName) {
         return;
     }
     ComPtr<ICoreWebView2DevToolsProtocolEventReceiver> receiver;
-    if (!RecordHResult(
-            FWebView->GetDevToolsProtocolEventReceiver(CDPEventName.c_str(), receiver.ReleaseAndGetAddressOf()))) {
+    if (!RecordHResult(FWebView->GetDevToolsProtocolEventReceiver(CDPEventName.c_str(),
+                                                                  receiver.ReleaseAndGetAddressOf()))) {
         return;
     }
     if (const auto it = FDevToolsProtocolEventReceivedTokenMap.find(CDPEventName);
@@ -141,7 +141,8 @@ void TCustomEdgeBrowser::SubscribeToCDPEvent(const std::string& CDPEventName) {
         receiver->remove_DevToolsProtocolEventReceived(it->second);
     }
     const auto received = Handler<ICoreWebView2DevToolsProtocolEventReceivedEventHandler>(
-        [CDPEventName](TCustomEdgeBrowser& c, ICoreWebView2*, ICoreWebView2DevToolsProtocolEventReceivedEventArgs* Args) {
+        [CDPEventName](TCustomEdgeBrowser& c, ICoreWebView2*,
+                       ICoreWebView2DevToolsProtocolEventReceivedEventArgs* Args) {
             if (!c.OnDevToolsProtocolEventReceived) {
                 return;
             }
@@ -256,21 +257,33 @@ bool TCustomEdgeBrowser::DefaultScriptDialogsEnabled() {
 void TCustomEdgeBrowser::SetDefaultScriptDialogsEnabled(bool Value) {
     SetSetting(&ICoreWebView2Settings::put_AreDefaultScriptDialogsEnabled, Value);
 }
-bool TCustomEdgeBrowser::DevToolsEnabled() { return GetSetting(&ICoreWebView2Settings::get_AreDevToolsEnabled); }
+bool TCustomEdgeBrowser::DevToolsEnabled() {
+    return GetSetting(&ICoreWebView2Settings::get_AreDevToolsEnabled);
+}
 void TCustomEdgeBrowser::SetDevToolsEnabled(bool Value) {
     SetSetting(&ICoreWebView2Settings::put_AreDevToolsEnabled, Value);
 }
-bool TCustomEdgeBrowser::ScriptEnabled() { return GetSetting(&ICoreWebView2Settings::get_IsScriptEnabled); }
-void TCustomEdgeBrowser::SetScriptEnabled(bool Value) { SetSetting(&ICoreWebView2Settings::put_IsScriptEnabled, Value); }
-bool TCustomEdgeBrowser::StatusBarEnabled() { return GetSetting(&ICoreWebView2Settings::get_IsStatusBarEnabled); }
+bool TCustomEdgeBrowser::ScriptEnabled() {
+    return GetSetting(&ICoreWebView2Settings::get_IsScriptEnabled);
+}
+void TCustomEdgeBrowser::SetScriptEnabled(bool Value) {
+    SetSetting(&ICoreWebView2Settings::put_IsScriptEnabled, Value);
+}
+bool TCustomEdgeBrowser::StatusBarEnabled() {
+    return GetSetting(&ICoreWebView2Settings::get_IsStatusBarEnabled);
+}
 void TCustomEdgeBrowser::SetStatusBarEnabled(bool Value) {
     SetSetting(&ICoreWebView2Settings::put_IsStatusBarEnabled, Value);
 }
-bool TCustomEdgeBrowser::WebMessageEnabled() { return GetSetting(&ICoreWebView2Settings::get_IsWebMessageEnabled); }
+bool TCustomEdgeBrowser::WebMessageEnabled() {
+    return GetSetting(&ICoreWebView2Settings::get_IsWebMessageEnabled);
+}
 void TCustomEdgeBrowser::SetWebMessageEnabled(bool Value) {
     SetSetting(&ICoreWebView2Settings::put_IsWebMessageEnabled, Value);
 }
-bool TCustomEdgeBrowser::ZoomControlEnabled() { return GetSetting(&ICoreWebView2Settings::get_IsZoomControlEnabled); }
+bool TCustomEdgeBrowser::ZoomControlEnabled() {
+    return GetSetting(&ICoreWebView2Settings::get_IsZoomControlEnabled);
+}
 void TCustomEdgeBrowser::SetZoomControlEnabled(bool Value) {
     SetSetting(&ICoreWebView2Settings::put_IsZoomControlEnabled, Value);
 }

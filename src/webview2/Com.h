@@ -95,7 +95,9 @@ bool operator==(const ComPtr<T>& a, const ComPtr<U>& b) {
     return a.Get() == b.Get();
 }
 
-inline bool SameIid(REFIID a, REFIID b) { return a == b || std::strcmp(a, b) == 0; }
+inline bool SameIid(REFIID a, REFIID b) {
+    return a == b || std::strcmp(a, b) == 0;
+}
 
 // Implements IUnknown for a class that implements the interfaces TInterfaces. The object
 // starts with one reference, which MakeCom hands to a ComPtr; the count, not an owner,

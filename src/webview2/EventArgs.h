@@ -126,7 +126,9 @@ class TProcessFailedArgs final : public TImplements<ICoreWebView2ProcessFailedEv
 public:
     COREWEBVIEW2_PROCESS_FAILED_KIND Kind = COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED;
 
-    HRESULT get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* value) override { return OutValue(Kind, value); }
+    HRESULT get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* value) override {
+        return OutValue(Kind, value);
+    }
 };
 
 class TWebMessageReceivedArgs final : public TImplements<ICoreWebView2WebMessageReceivedEventArgs> {
@@ -261,7 +263,9 @@ public:
         Response = value;
         return S_OK;
     }
-    HRESULT get_ResourceContext(COREWEBVIEW2_WEB_RESOURCE_CONTEXT* value) override { return OutValue(Context, value); }
+    HRESULT get_ResourceContext(COREWEBVIEW2_WEB_RESOURCE_CONTEXT* value) override {
+        return OutValue(Context, value);
+    }
 };
 
 class TDevToolsProtocolEventReceivedArgs final
@@ -269,7 +273,9 @@ class TDevToolsProtocolEventReceivedArgs final
 public:
     std::string ParameterObjectAsJson;
 
-    HRESULT get_ParameterObjectAsJson(LPSTR* value) override { return OutString(ParameterObjectAsJson, value); }
+    HRESULT get_ParameterObjectAsJson(LPSTR* value) override {
+        return OutString(ParameterObjectAsJson, value);
+    }
 };
 
 } // namespace WebView2

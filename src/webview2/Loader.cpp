@@ -37,8 +37,10 @@ std::unique_ptr<TEngineLibrary> TEngineLibrary::Load(const std::string& Path, st
     }
     auto symbol = [&](const char* Name) { return dlsym(impl->Handle.get(), Name); };
     auto abi = reinterpret_cast<VtrEngineAbiVersionFunc>(symbol("VtrEngineAbiVersion"));
-    auto create = reinterpret_cast<CreateCoreWebView2EnvironmentFunc>(symbol("CreateCoreWebView2Environment"));
-    auto version = reinterpret_cast<GetCoreWebView2BrowserVersionStringFunc>(symbol("GetCoreWebView2BrowserVersionString"));
+    auto create =
+        reinterpret_cast<CreateCoreWebView2EnvironmentFunc>(symbol("CreateCoreWebView2Environment"));
+    auto version = reinterpret_cast<GetCoreWebView2BrowserVersionStringFunc>(
+        symbol("GetCoreWebView2BrowserVersionString"));
     auto available = reinterpret_cast<GetAvailableCoreWebView2BrowserVersionStringFunc>(
         symbol("GetAvailableCoreWebView2BrowserVersionString"));
     if (abi == nullptr || create == nullptr || version == nullptr || available == nullptr) {
@@ -73,7 +75,9 @@ HRESULT TEngineLibrary::GetAvailableCoreWebView2BrowserVersionString(LPCSTR Brow
     return FGetAvailableVersion(BrowserExecutableFolder, VersionInfo);
 }
 
-void* TEngineLibrary::Symbol(const char* Name) const { return dlsym(FImpl->Handle.get(), Name); }
+void* TEngineLibrary::Symbol(const char* Name) const {
+    return dlsym(FImpl->Handle.get(), Name);
+}
 
 std::string GetAvailableBrowserVersion(const std::string& Path) {
     const auto library = TEngineLibrary::Load(Path);

@@ -21,9 +21,11 @@ public:
     TEngineLibrary(const TEngineLibrary&) = delete;
     TEngineLibrary& operator=(const TEngineLibrary&) = delete;
 
-    HRESULT CreateCoreWebView2Environment(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* Handler) const;
+    HRESULT
+    CreateCoreWebView2Environment(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* Handler) const;
     HRESULT GetCoreWebView2BrowserVersionString(LPCSTR BrowserExecutableFolder, LPSTR* VersionInfo) const;
-    HRESULT GetAvailableCoreWebView2BrowserVersionString(LPCSTR BrowserExecutableFolder, LPSTR* VersionInfo) const;
+    HRESULT GetAvailableCoreWebView2BrowserVersionString(LPCSTR BrowserExecutableFolder,
+                                                         LPSTR* VersionInfo) const;
     UINT32 AbiVersion() const { return FAbiVersion; }
     const std::string& Path() const { return FPath; }
     // Any other export (a test engine's control functions); null when absent.

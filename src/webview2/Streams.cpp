@@ -118,9 +118,9 @@ public:
         FStream.seekp(0, std::ios::end);
         const std::streamoff end = FStream.tellp();
         UINT64 target = 0;
-        const HRESULT hr =
-            current < 0 || end < 0 ? E_FAIL
-                                   : SeekTarget(Move, Origin, static_cast<UINT64>(current), static_cast<UINT64>(end), target);
+        const HRESULT hr = current < 0 || end < 0 ? E_FAIL
+                                                  : SeekTarget(Move, Origin, static_cast<UINT64>(current),
+                                                               static_cast<UINT64>(end), target);
         FStream.seekp(Failed(hr) ? current : static_cast<std::streamoff>(target));
         if (Failed(hr) || !FStream) {
             FStream.clear();
@@ -165,7 +165,9 @@ public:
     }
 
     HRESULT Seek(INT64 Move, STREAM_SEEK Origin, UINT64* NewPosition) override {
-        const int whence = Origin == STREAM_SEEK_SET ? SEEK_SET : Origin == STREAM_SEEK_CUR ? SEEK_CUR : SEEK_END;
+        const int whence = Origin == STREAM_SEEK_SET   ? SEEK_SET
+                           : Origin == STREAM_SEEK_CUR ? SEEK_CUR
+                                                       : SEEK_END;
         if (Origin > STREAM_SEEK_END || std::fseek(FFile.get(), static_cast<long>(Move), whence) != 0) {
             return E_INVALIDARG;
         }
@@ -195,9 +197,13 @@ HRESULT HResultFromErrno(int Error) {
 
 } // namespace
 
-ComPtr<IStream> CreateMemoryStream(std::string Data) { return MakeCom<TMemoryStream>(std::move(Data)); }
+ComPtr<IStream> CreateMemoryStream(std::string Data) {
+    return MakeCom<TMemoryStream>(std::move(Data));
+}
 
-ComPtr<IStream> CreateStreamOnOStream(std::ostream& Stream) { return MakeCom<TOStreamAdapter>(Stream); }
+ComPtr<IStream> CreateStreamOnOStream(std::ostream& Stream) {
+    return MakeCom<TOStreamAdapter>(Stream);
+}
 
 ComPtr<IStream> CreateStreamOnFile(const std::string& Path, HRESULT& Result) {
     errno = 0;

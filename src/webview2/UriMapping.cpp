@@ -1,11 +1,12 @@
 #include "webview2/UriMapping.h"
 
-
 namespace WebView2 {
 
 namespace {
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool StartsWithIgnoreCase(std::string_view Text, std::string_view Prefix) {
     if (Text.size() < Prefix.size()) {

@@ -57,8 +57,12 @@ constexpr std::uint32_t ERROR_PATH_NOT_FOUND = 3;
 constexpr std::uint32_t ERROR_ACCESS_DENIED = 5;
 constexpr std::uint32_t ERROR_INVALID_STATE = 5023;
 
-constexpr bool Succeeded(HRESULT hr) { return hr >= 0; }
-constexpr bool Failed(HRESULT hr) { return hr < 0; }
+constexpr bool Succeeded(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool Failed(HRESULT hr) {
+    return hr < 0;
+}
 
 struct EventRegistrationToken {
     INT64 value = 0;
@@ -77,8 +81,12 @@ inline bool operator==(const RECT& a, const RECT& b) {
 
 // Both sides of the ABI use the process's C heap, so a string allocated by the engine can
 // be freed by the program and the other way round.
-inline void* CoTaskMemAlloc(std::size_t Size) { return std::malloc(Size == 0 ? 1 : Size); }
-inline void CoTaskMemFree(void* Memory) { std::free(Memory); }
+inline void* CoTaskMemAlloc(std::size_t Size) {
+    return std::malloc(Size == 0 ? 1 : Size);
+}
+inline void CoTaskMemFree(void* Memory) {
+    std::free(Memory);
+}
 // A copy of Text in CoTaskMemAlloc'd memory (null when out of memory).
 inline LPSTR CoTaskMemStrDup(const char* Text, std::size_t Length) {
     auto* out = static_cast<char*>(CoTaskMemAlloc(Length + 1));
@@ -88,7 +96,9 @@ inline LPSTR CoTaskMemStrDup(const char* Text, std::size_t Length) {
     }
     return out;
 }
-inline LPSTR CoTaskMemStrDup(const char* Text) { return CoTaskMemStrDup(Text, std::strlen(Text)); }
+inline LPSTR CoTaskMemStrDup(const char* Text) {
+    return CoTaskMemStrDup(Text, std::strlen(Text));
+}
 
 enum COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT : std::uint32_t {
     COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT_PNG = 0,
@@ -372,13 +382,13 @@ protected:
 
 // ---- Handlers: reference-counted objects with Invoke ---------------------------------
 
-#define VTR_WEBVIEW2_HANDLER(Name, ...)                                                               \
-    struct Name : IUnknown {                                                                         \
-        static constexpr REFIID Iid = #Name;                                                         \
-        virtual HRESULT Invoke(__VA_ARGS__) = 0;                                                     \
-                                                                                                     \
-    protected:                                                                                       \
-        ~Name() = default;                                                                           \
+#define VTR_WEBVIEW2_HANDLER(Name, ...)                                                                      \
+    struct Name : IUnknown {                                                                                 \
+        static constexpr REFIID Iid = #Name;                                                                 \
+        virtual HRESULT Invoke(__VA_ARGS__) = 0;                                                             \
+                                                                                                             \
+    protected:                                                                                               \
+        ~Name() = default;                                                                                   \
     }
 
 VTR_WEBVIEW2_HANDLER(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler, HRESULT errorCode,
@@ -435,8 +445,9 @@ VTR_WEBVIEW2_HANDLER(ICoreWebView2AcceleratorKeyPressedEventHandler, ICoreWebVie
 
 struct ICoreWebView2DevToolsProtocolEventReceiver : IUnknown {
     static constexpr REFIID Iid = "ICoreWebView2DevToolsProtocolEventReceiver";
-    virtual HRESULT add_DevToolsProtocolEventReceived(ICoreWebView2DevToolsProtocolEventReceivedEventHandler* handler,
-                                                      EventRegistrationToken* token) = 0;
+    virtual HRESULT
+    add_DevToolsProtocolEventReceived(ICoreWebView2DevToolsProtocolEventReceivedEventHandler* handler,
+                                      EventRegistrationToken* token) = 0;
     virtual HRESULT remove_DevToolsProtocolEventReceived(EventRegistrationToken token) = 0;
 
 protected:
@@ -509,7 +520,8 @@ struct ICoreWebView2 : IUnknown {
     virtual HRESULT RemoveScriptToExecuteOnDocumentCreated(LPCSTR id) = 0;
     // The handler receives the script's result as JSON ("null" when it has none).
     virtual HRESULT ExecuteScript(LPCSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) = 0;
-    virtual HRESULT CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
+    virtual HRESULT CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat,
+                                   IStream* imageStream,
                                    ICoreWebView2CapturePreviewCompletedHandler* handler) = 0;
     virtual HRESULT Reload() = 0;
     // The page receives a message event whose data is the parsed value.
@@ -518,16 +530,18 @@ struct ICoreWebView2 : IUnknown {
     virtual HRESULT add_WebMessageReceived(ICoreWebView2WebMessageReceivedEventHandler* handler,
                                            EventRegistrationToken* token) = 0;
     virtual HRESULT remove_WebMessageReceived(EventRegistrationToken token) = 0;
-    virtual HRESULT CallDevToolsProtocolMethod(LPCSTR methodName, LPCSTR parametersAsJson,
-                                               ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) = 0;
+    virtual HRESULT
+    CallDevToolsProtocolMethod(LPCSTR methodName, LPCSTR parametersAsJson,
+                               ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) = 0;
     // The engine's browser process: never the program's own process.
     virtual HRESULT get_BrowserProcessId(UINT32* value) = 0;
     virtual HRESULT get_CanGoBack(BOOL* canGoBack) = 0;
     virtual HRESULT get_CanGoForward(BOOL* canGoForward) = 0;
     virtual HRESULT GoBack() = 0;
     virtual HRESULT GoForward() = 0;
-    virtual HRESULT GetDevToolsProtocolEventReceiver(LPCSTR eventName,
-                                                     ICoreWebView2DevToolsProtocolEventReceiver** receiver) = 0;
+    virtual HRESULT
+    GetDevToolsProtocolEventReceiver(LPCSTR eventName,
+                                     ICoreWebView2DevToolsProtocolEventReceiver** receiver) = 0;
     virtual HRESULT Stop() = 0;
     virtual HRESULT add_NewWindowRequested(ICoreWebView2NewWindowRequestedEventHandler* handler,
                                            EventRegistrationToken* token) = 0;
@@ -537,8 +551,9 @@ struct ICoreWebView2 : IUnknown {
     virtual HRESULT remove_DocumentTitleChanged(EventRegistrationToken token) = 0;
     virtual HRESULT get_DocumentTitle(LPSTR* title) = 0;
     virtual HRESULT OpenDevToolsWindow() = 0;
-    virtual HRESULT add_ContainsFullScreenElementChanged(
-        ICoreWebView2ContainsFullScreenElementChangedEventHandler* handler, EventRegistrationToken* token) = 0;
+    virtual HRESULT
+    add_ContainsFullScreenElementChanged(ICoreWebView2ContainsFullScreenElementChangedEventHandler* handler,
+                                         EventRegistrationToken* token) = 0;
     virtual HRESULT remove_ContainsFullScreenElementChanged(EventRegistrationToken token) = 0;
     virtual HRESULT get_ContainsFullScreenElement(BOOL* containsFullScreenElement) = 0;
     virtual HRESULT add_WebResourceRequested(ICoreWebView2WebResourceRequestedEventHandler* handler,
@@ -547,7 +562,8 @@ struct ICoreWebView2 : IUnknown {
     // uri is a pattern in which `*` matches any text; WebResourceRequested is raised only for
     // requests that match a filter.
     virtual HRESULT AddWebResourceRequestedFilter(LPCSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) = 0;
-    virtual HRESULT RemoveWebResourceRequestedFilter(LPCSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) = 0;
+    virtual HRESULT RemoveWebResourceRequestedFilter(LPCSTR uri,
+                                                     COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) = 0;
     virtual HRESULT add_WindowCloseRequested(ICoreWebView2WindowCloseRequestedEventHandler* handler,
                                              EventRegistrationToken* token) = 0;
     virtual HRESULT remove_WindowCloseRequested(EventRegistrationToken token) = 0;
@@ -592,11 +608,13 @@ protected:
 struct ICoreWebView2Environment : IUnknown {
     static constexpr REFIID Iid = "ICoreWebView2Environment";
     // The completion arrives on the GUI thread after the call has returned.
-    virtual HRESULT CreateCoreWebView2Controller(HWND parentWindow,
-                                                 ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) = 0;
+    virtual HRESULT
+    CreateCoreWebView2Controller(HWND parentWindow,
+                                 ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) = 0;
     // headers: "Name: value" lines separated by CR LF.
     virtual HRESULT CreateWebResourceResponse(IStream* content, int statusCode, LPCSTR reasonPhrase,
-                                              LPCSTR headers, ICoreWebView2WebResourceResponse** response) = 0;
+                                              LPCSTR headers,
+                                              ICoreWebView2WebResourceResponse** response) = 0;
     virtual HRESULT get_BrowserVersionString(LPSTR* versionInfo) = 0;
 
 protected:
@@ -607,8 +625,10 @@ protected:
 
 extern "C" {
 // May be called on any thread; the handler may be invoked on any thread.
-using CreateCoreWebView2EnvironmentFunc = HRESULT (*)(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*);
-using GetCoreWebView2BrowserVersionStringFunc = HRESULT (*)(LPCSTR browserExecutableFolder, LPSTR* versionInfo);
+using CreateCoreWebView2EnvironmentFunc =
+    HRESULT (*)(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*);
+using GetCoreWebView2BrowserVersionStringFunc = HRESULT (*)(LPCSTR browserExecutableFolder,
+                                                            LPSTR* versionInfo);
 using GetAvailableCoreWebView2BrowserVersionStringFunc = HRESULT (*)(LPCSTR browserExecutableFolder,
                                                                      LPSTR* versionInfo);
 using VtrEngineAbiVersionFunc = UINT32 (*)();

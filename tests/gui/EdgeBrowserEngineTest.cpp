@@ -12,9 +12,9 @@
 
 #include <chrono>
 #include <csignal>
-#include <optional>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
 
@@ -58,7 +58,8 @@ protected:
             WebView2::ComPtr<WebView2::ICoreWebView2WebResourceResponse> response;
             Sender->EnvironmentInterface()->CreateWebResourceResponse(
                 WebView2::CreateMemoryStream(file->second.Content).Get(), 200, "OK",
-                ("Content-Type: " + file->second.Type + "; charset=utf-8").c_str(), response.ReleaseAndGetAddressOf());
+                ("Content-Type: " + file->second.Type + "; charset=utf-8").c_str(),
+                response.ReleaseAndGetAddressOf());
             (*Args)->put_Response(response.Get());
         };
         Browser->OnNavigationCompleted = [this](TCustomEdgeBrowser*, bool Success, Shared::TOleEnum Status) {
@@ -84,7 +85,9 @@ protected:
     // Runs a script in the page and waits for its JSON result.
     std::string Eval(const std::string& Script) {
         std::optional<std::string> result;
-        Browser->OnExecuteScript = [&](TCustomEdgeBrowser*, HRESULT, const std::string& Json) { result = Json; };
+        Browser->OnExecuteScript = [&](TCustomEdgeBrowser*, HRESULT, const std::string& Json) {
+            result = Json;
+        };
         Browser->ExecuteScript(Script);
         RunUntil([&] { return result.has_value(); }, 30000);
         Browser->OnExecuteScript = nullptr;
@@ -92,11 +95,12 @@ protected:
     }
 
     std::map<std::string, TFile> Site = {
-        {"index.html", {"<!DOCTYPE html><html><head><title>Test page</title></head><body><p id=p>hello</p>"
-                        "<a id=link href=\"second.html\">next</a></body></html>",
-                        "text/html"}},
-        {"second.html", {"<!DOCTYPE html><html><head><title>Second page</title></head><body>2</body></html>",
-                         "text/html"}},
+        {"index.html",
+         {"<!DOCTYPE html><html><head><title>Test page</title></head><body><p id=p>hello</p>"
+          "<a id=link href=\"second.html\">next</a></body></html>",
+          "text/html"}},
+        {"second.html",
+         {"<!DOCTYPE html><html><head><title>Second page</title></head><body>2</body></html>", "text/html"}},
     };
     std::vector<std::string> Requests;
     std::vector<std::pair<bool, Shared::TOleEnum>> Navigations;
@@ -112,7 +116,8 @@ TEST_F(EngineTest, APageMessageReachesTheHostAndTheReplyReachesThePage) {
     CreateServingBrowser();
     std::vector<std::string> messages;
     std::vector<std::string> sources;
-    Browser->OnWebMessageReceived = [&](TCustomEdgeBrowser* Sender, Shared::TWebMessageReceivedEventArgs* Args) {
+    Browser->OnWebMessageReceived = [&](TCustomEdgeBrowser* Sender,
+                                        Shared::TWebMessageReceivedEventArgs* Args) {
         WebView2::LPSTR json = nullptr;
         (*Args)->get_WebMessageAsJson(&json);
         messages.push_back(WebView2::TakeString(json));
@@ -141,7 +146,8 @@ TEST_F(EngineTest, StringMessagesComeBackAsStrings) {
         const HRESULT hr = (*Args)->TryGetWebMessageAsString(&text);
         strings.push_back(hr >= 0 ? WebView2::TakeString(text) : "<not a string>");
     };
-    Eval("window.chrome.webview.postMessage('vtr-webbrowser-clicked'); window.chrome.webview.postMessage([1]); 0");
+    Eval("window.chrome.webview.postMessage('vtr-webbrowser-clicked'); "
+         "window.chrome.webview.postMessage([1]); 0");
     ASSERT_TRUE(RunUntil([&] { return strings.size() == 2; }));
     EXPECT_THAT(strings, ElementsAre("vtr-webbrowser-clicked", "<not a string>"));
 }
@@ -180,7 +186,8 @@ TEST_F(EngineTest, SizeRatioSizesThePage) {
     WebView2::RECT bounds;
     Browser->ControllerInterface()->get_Bounds(&bounds);
     EXPECT_EQ(bounds, (WebView2::RECT{0, 0, 400, 300}));
-    EXPECT_TRUE(RunUntil([&] { return Eval("[window.innerWidth, window.innerHeight]") == "[400,300]"; }, 10000))
+    EXPECT_TRUE(
+        RunUntil([&] { return Eval("[window.innerWidth, window.innerHeight]") == "[400,300]"; }, 10000))
         << Eval("[window.innerWidth, window.innerHeight]");
 }
 
@@ -209,8 +216,8 @@ TEST_F(EngineTest, NavigationEventsArriveInOrder) {
     // Started by the page, not the host: WebKit reports it in another order than WebView2.
     Eval("document.getElementById('link').click(); 0");
     ASSERT_TRUE(RunUntil([&] { return !events.empty() && events.back() == "completed"; }));
-    EXPECT_THAT(events, ElementsAre("starting file:///second.html", "source file:///second.html new", "loading",
-                                    "history", "title Second page", "completed"));
+    EXPECT_THAT(events, ElementsAre("starting file:///second.html", "source file:///second.html new",
+                                    "loading", "history", "title Second page", "completed"));
 
     // A navigation inside the document: source and history only.
     events.clear();
@@ -254,13 +261,15 @@ TEST_F(EngineTest, AKilledWebProcessRaisesProcessFailedAndShowsAReloadLink) {
 
 std::string DecodedSize(const std::string& Image) {
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
-    const bool written = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(Image.data()), Image.size(), nullptr) &&
+    const bool written = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(Image.data()),
+                                                 Image.size(), nullptr) &&
                          gdk_pixbuf_loader_close(loader, nullptr);
     std::string size = "undecodable";
     GdkPixbuf* pixbuf = written ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
     if (pixbuf != nullptr) {
         GdkPixbufFormat* format = gdk_pixbuf_loader_get_format(loader);
-        size = std::string(gdk_pixbuf_format_get_name(format)) + " " + std::to_string(gdk_pixbuf_get_width(pixbuf)) + "x" +
+        size = std::string(gdk_pixbuf_format_get_name(format)) + " " +
+               std::to_string(gdk_pixbuf_get_width(pixbuf)) + "x" +
                std::to_string(gdk_pixbuf_get_height(pixbuf));
     }
     g_object_unref(loader);
@@ -274,7 +283,9 @@ TEST_F(EngineTest, CapturePreviewWritesImagesThatDecode) {
     Browser->SetBounds(0, 0, 320, 200);
     RunUntil([&] { return Eval("window.innerWidth") == "320"; }, 10000);
     std::vector<HRESULT> results;
-    Browser->OnCapturePreviewCompleted = [&](TCustomEdgeBrowser*, HRESULT Result) { results.push_back(Result); };
+    Browser->OnCapturePreviewCompleted = [&](TCustomEdgeBrowser*, HRESULT Result) {
+        results.push_back(Result);
+    };
 
     std::stringstream png;
     Browser->CapturePreview(png, Shared::TPreviewFormat::PNG);
@@ -354,7 +365,9 @@ TEST_F(EngineTest, WebMessagesAreDroppedWhileDisabled) {
     CreateServingBrowser();
     ASSERT_TRUE(Open("file:///index.html"));
     int received = 0;
-    Browser->OnWebMessageReceived = [&](TCustomEdgeBrowser*, Shared::TWebMessageReceivedEventArgs*) { ++received; };
+    Browser->OnWebMessageReceived = [&](TCustomEdgeBrowser*, Shared::TWebMessageReceivedEventArgs*) {
+        ++received;
+    };
     Browser->SetWebMessageEnabled(false);
     Eval("window.chrome.webview.postMessage('one'); 0");
     RunFor(300);

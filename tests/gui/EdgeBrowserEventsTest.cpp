@@ -38,21 +38,24 @@ TEST_F(EventsTest, EventsWithArgumentObjectsHandTheBrowserArguments) {
     std::string newWindow;
     std::string message;
     std::string dialog;
-    WebView2::COREWEBVIEW2_PERMISSION_KIND permission = WebView2::COREWEBVIEW2_PERMISSION_KIND_UNKNOWN_PERMISSION;
+    WebView2::COREWEBVIEW2_PERMISSION_KIND permission =
+        WebView2::COREWEBVIEW2_PERMISSION_KIND_UNKNOWN_PERMISSION;
     std::string resource;
-    auto uriOf = [](auto* Args) { return WebView2::TakeString([&] {
-                                      WebView2::LPSTR uri = nullptr;
-                                      (*Args)->get_Uri(&uri);
-                                      return uri;
-                                  }()); };
-    Browser->OnNavigationStarting = [&](TCustomEdgeBrowser* Sender, Shared::TNavigationStartingEventArgs* Args) {
+    auto uriOf = [](auto* Args) {
+        return WebView2::TakeString([&] {
+            WebView2::LPSTR uri = nullptr;
+            (*Args)->get_Uri(&uri);
+            return uri;
+        }());
+    };
+    Browser->OnNavigationStarting = [&](TCustomEdgeBrowser* Sender,
+                                        Shared::TNavigationStartingEventArgs* Args) {
         EXPECT_EQ(Sender, Browser.get());
         starting = uriOf(Args);
         Args->ArgsInterface()->put_Cancel(1);
     };
-    Browser->OnFrameNavigationStarting = [&](TCustomEdgeBrowser*, Shared::TNavigationStartingEventArgs* Args) {
-        frame = uriOf(Args);
-    };
+    Browser->OnFrameNavigationStarting =
+        [&](TCustomEdgeBrowser*, Shared::TNavigationStartingEventArgs* Args) { frame = uriOf(Args); };
     Browser->OnNewWindowRequested = [&](TCustomEdgeBrowser*, Shared::TNewWindowRequestedEventArgs* Args) {
         newWindow = uriOf(Args);
         (*Args)->put_Handled(1);
@@ -72,16 +75,17 @@ TEST_F(EventsTest, EventsWithArgumentObjectsHandTheBrowserArguments) {
         (*Args)->get_PermissionKind(&permission);
         (*Args)->put_State(WebView2::COREWEBVIEW2_PERMISSION_STATE_ALLOW);
     };
-    Browser->OnWebResourceRequested = [&](TCustomEdgeBrowser* Sender, Shared::TWebResourceRequestedEventArgs* Args) {
+    Browser->OnWebResourceRequested = [&](TCustomEdgeBrowser* Sender,
+                                          Shared::TWebResourceRequestedEventArgs* Args) {
         WebView2::ComPtr<WebView2::ICoreWebView2WebResourceRequest> request;
         (*Args)->get_Request(request.ReleaseAndGetAddressOf());
         WebView2::LPSTR uri = nullptr;
         request->get_Uri(&uri);
         resource = WebView2::TakeString(uri);
         WebView2::ComPtr<WebView2::ICoreWebView2WebResourceResponse> response;
-        Sender->EnvironmentInterface()->CreateWebResourceResponse(WebView2::CreateMemoryStream("<p>hi</p>").Get(), 200,
-                                                                  "OK", "Content-Type: text/html; charset=utf-8",
-                                                                  response.ReleaseAndGetAddressOf());
+        Sender->EnvironmentInterface()->CreateWebResourceResponse(
+            WebView2::CreateMemoryStream("<p>hi</p>").Get(), 200, "OK",
+            "Content-Type: text/html; charset=utf-8", response.ReleaseAndGetAddressOf());
         (*Args)->put_Response(response.Get());
     };
 
@@ -151,12 +155,13 @@ TEST_F(EventsTest, EventsWithValuesReadWhatTheTableSays) {
     Raise("ZoomFactorChanged");
     // A read that fails passes on false or 0.
     EXPECT_THAT(seen, ElementsAre("completed 1 0", "completed 0 0", "frame 0 14", "source 1", "history",
-                                  "loading 1 42", "title Report", "failed 1", "fullscreen 1", "close", "zoom 1.25"));
+                                  "loading 1 42", "title Report", "failed 1", "fullscreen 1", "close",
+                                  "zoom 1.25"));
 }
 
 TEST_F(EventsTest, UnassignedEventsReadNothing) {
-    for (const char* event : {"NavigationCompleted", "FrameNavigationCompleted", "SourceChanged", "ContentLoading",
-                              "ProcessFailed"}) {
+    for (const char* event : {"NavigationCompleted", "FrameNavigationCompleted", "SourceChanged",
+                              "ContentLoading", "ProcessFailed"}) {
         EXPECT_EQ(Raise(event)["reads"], 0) << event;
     }
     Raise("ContainsFullScreenElementChanged");
@@ -214,7 +219,8 @@ TEST_F(EventsTest, ShortcutKeysReachTheFormFirst) {
         messages.push_back(Message);
         return Message.WParam == 'O';
     };
-    EXPECT_TRUE(Raise("AcceleratorKeyPressed", R"({"kind": 0, "virtualKey": 79, "lParam": 1572865})")["handled"]);
+    EXPECT_TRUE(
+        Raise("AcceleratorKeyPressed", R"({"kind": 0, "virtualKey": 79, "lParam": 1572865})")["handled"]);
     EXPECT_FALSE(Raise("AcceleratorKeyPressed", R"({"kind": 1, "virtualKey": 80, "lParam": 7})")["handled"]);
     EXPECT_FALSE(Raise("AcceleratorKeyPressed", R"({"kind": 2, "virtualKey": 70})")["handled"]);
     EXPECT_FALSE(Raise("AcceleratorKeyPressed", R"({"kind": 3, "virtualKey": 70})")["handled"]);
@@ -291,7 +297,9 @@ TEST_F(EventsTest, ExecuteScriptAnswersAfterTheCallReturned) {
 
 TEST_F(EventsTest, CapturePreviewWritesTheImageToAStreamOrAFile) {
     std::vector<HRESULT> results;
-    Browser->OnCapturePreviewCompleted = [&](TCustomEdgeBrowser*, HRESULT Result) { results.push_back(Result); };
+    Browser->OnCapturePreviewCompleted = [&](TCustomEdgeBrowser*, HRESULT Result) {
+        results.push_back(Result);
+    };
     std::stringstream stream;
     stream << "old content that goes";
     Browser->CapturePreview(stream, Shared::TPreviewFormat::JPEG);
@@ -318,7 +326,9 @@ TEST_F(EventsTest, CapturePreviewWritesTheImageToAStreamOrAFile) {
 TEST_F(EventsTest, SubscribingTwiceToADevToolsEventKeepsOnlyTheSecondHandler) {
     std::vector<std::string> seen;
     Browser->OnDevToolsProtocolEventReceived = [&](TCustomEdgeBrowser*, const std::string& Name,
-                                                   const std::string& Json) { seen.push_back(Name + " " + Json); };
+                                                   const std::string& Json) {
+        seen.push_back(Name + " " + Json);
+    };
     Browser->SubscribeToCDPEvent("Page.loadEventFired");
     Browser->SubscribeToCDPEvent("Page.loadEventFired");
     EXPECT_EQ(Engine->HandlerCount("DevToolsProtocolEventReceived:Page.loadEventFired"), 1u);
@@ -378,8 +388,10 @@ TEST_F(EventsTest, SettingsPropertiesMapToTheBrowserSettings) {
          &TCustomEdgeBrowser::SetDefaultScriptDialogsEnabled},
         {"AreDevToolsEnabled", &TCustomEdgeBrowser::DevToolsEnabled, &TCustomEdgeBrowser::SetDevToolsEnabled},
         {"IsScriptEnabled", &TCustomEdgeBrowser::ScriptEnabled, &TCustomEdgeBrowser::SetScriptEnabled},
-        {"IsStatusBarEnabled", &TCustomEdgeBrowser::StatusBarEnabled, &TCustomEdgeBrowser::SetStatusBarEnabled},
-        {"IsWebMessageEnabled", &TCustomEdgeBrowser::WebMessageEnabled, &TCustomEdgeBrowser::SetWebMessageEnabled},
+        {"IsStatusBarEnabled", &TCustomEdgeBrowser::StatusBarEnabled,
+         &TCustomEdgeBrowser::SetStatusBarEnabled},
+        {"IsWebMessageEnabled", &TCustomEdgeBrowser::WebMessageEnabled,
+         &TCustomEdgeBrowser::SetWebMessageEnabled},
         {"IsZoomControlEnabled", &TCustomEdgeBrowser::ZoomControlEnabled,
          &TCustomEdgeBrowser::SetZoomControlEnabled},
     };
@@ -388,8 +400,9 @@ TEST_F(EventsTest, SettingsPropertiesMapToTheBrowserSettings) {
         EXPECT_TRUE((Browser.get()->*row.Get)()) << row.Name;
         (Browser.get()->*row.Set)(false);
         EXPECT_FALSE((Browser.get()->*row.Get)()) << row.Name;
-        EXPECT_THAT(Calls(), ElementsAre(std::string("get_") + row.Name, std::string("put_") + row.Name + " 0",
-                                         std::string("get_") + row.Name));
+        EXPECT_THAT(Calls(),
+                    ElementsAre(std::string("get_") + row.Name, std::string("put_") + row.Name + " 0",
+                                std::string("get_") + row.Name));
     }
     // The settings object stays after CloseWebView and keeps answering.
     Browser->CloseWebView();

@@ -33,19 +33,49 @@ const HRESULT E_FAIL = WebView2::E_FAIL;
 const HRESULT FileNotFound = WebView2::HResultFromWin32(WebView2::ERROR_FILE_NOT_FOUND);
 const HRESULT OutOfMemory = WebView2::E_OUTOFMEMORY;
 
-const std::vector<std::string> SubscriptionOrder = {
-    "NavigationStarting", "NavigationCompleted", "SourceChanged", "HistoryChanged", "ContentLoading",
-    "DocumentTitleChanged", "NewWindowRequested", "FrameNavigationStarting", "FrameNavigationCompleted",
-    "WebResourceRequested", "ScriptDialogOpening", "PermissionRequested", "ProcessFailed", "WebMessageReceived",
-    "ContainsFullScreenElementChanged", "WindowCloseRequested", "ZoomFactorChanged", "MoveFocusRequested",
-    "AcceleratorKeyPressed", "GotFocus", "LostFocus"};
+const std::vector<std::string> SubscriptionOrder = {"NavigationStarting",
+                                                    "NavigationCompleted",
+                                                    "SourceChanged",
+                                                    "HistoryChanged",
+                                                    "ContentLoading",
+                                                    "DocumentTitleChanged",
+                                                    "NewWindowRequested",
+                                                    "FrameNavigationStarting",
+                                                    "FrameNavigationCompleted",
+                                                    "WebResourceRequested",
+                                                    "ScriptDialogOpening",
+                                                    "PermissionRequested",
+                                                    "ProcessFailed",
+                                                    "WebMessageReceived",
+                                                    "ContainsFullScreenElementChanged",
+                                                    "WindowCloseRequested",
+                                                    "ZoomFactorChanged",
+                                                    "MoveFocusRequested",
+                                                    "AcceleratorKeyPressed",
+                                                    "GotFocus",
+                                                    "LostFocus"};
 
-const std::vector<std::string> RemovalOrder = {
-    "NavigationStarting", "NavigationCompleted", "SourceChanged", "HistoryChanged", "ContentLoading",
-    "DocumentTitleChanged", "NewWindowRequested", "FrameNavigationStarting", "FrameNavigationCompleted",
-    "WebResourceRequested", "ScriptDialogOpening", "PermissionRequested", "ProcessFailed", "WebMessageReceived",
-    "WindowCloseRequested", "ContainsFullScreenElementChanged", "AcceleratorKeyPressed", "GotFocus", "LostFocus",
-    "MoveFocusRequested", "ZoomFactorChanged"};
+const std::vector<std::string> RemovalOrder = {"NavigationStarting",
+                                               "NavigationCompleted",
+                                               "SourceChanged",
+                                               "HistoryChanged",
+                                               "ContentLoading",
+                                               "DocumentTitleChanged",
+                                               "NewWindowRequested",
+                                               "FrameNavigationStarting",
+                                               "FrameNavigationCompleted",
+                                               "WebResourceRequested",
+                                               "ScriptDialogOpening",
+                                               "PermissionRequested",
+                                               "ProcessFailed",
+                                               "WebMessageReceived",
+                                               "WindowCloseRequested",
+                                               "ContainsFullScreenElementChanged",
+                                               "AcceleratorKeyPressed",
+                                               "GotFocus",
+                                               "LostFocus",
+                                               "MoveFocusRequested",
+                                               "ZoomFactorChanged"};
 
 using LifecycleTest = TestEngineFixture;
 
@@ -147,18 +177,21 @@ TEST_P(FailureRowTest, FollowsTheStateTable) {
 
 INSTANTIATE_TEST_SUITE_P(
     StateTable, FailureRowTest,
-    testing::Values(TFailureRow{"EnvironmentCall", TE::FailEnvironmentCall, FileNotFound, TBrowserControlState::Creating, true},
-                    TFailureRow{"EnvironmentCompletion", TE::FailEnvironmentCompletion, OutOfMemory,
-                                TBrowserControlState::Creating, true},
-                    TFailureRow{"ControllerCall", TE::FailControllerCall, E_FAIL, TBrowserControlState::Creating, false},
-                    TFailureRow{"ControllerCompletion", TE::FailControllerCompletion, OutOfMemory,
-                                TBrowserControlState::Failed, true},
-                    TFailureRow{"GetCoreWebView2", TE::FailGetCoreWebView2, E_FAIL, TBrowserControlState::Failed, true},
-                    TFailureRow{"GetSettings", TE::FailGetSettings, FileNotFound, TBrowserControlState::Failed, true}),
+    testing::Values(
+        TFailureRow{"EnvironmentCall", TE::FailEnvironmentCall, FileNotFound, TBrowserControlState::Creating,
+                    true},
+        TFailureRow{"EnvironmentCompletion", TE::FailEnvironmentCompletion, OutOfMemory,
+                    TBrowserControlState::Creating, true},
+        TFailureRow{"ControllerCall", TE::FailControllerCall, E_FAIL, TBrowserControlState::Creating, false},
+        TFailureRow{"ControllerCompletion", TE::FailControllerCompletion, OutOfMemory,
+                    TBrowserControlState::Failed, true},
+        TFailureRow{"GetCoreWebView2", TE::FailGetCoreWebView2, E_FAIL, TBrowserControlState::Failed, true},
+        TFailureRow{"GetSettings", TE::FailGetSettings, FileNotFound, TBrowserControlState::Failed, true}),
     [](const testing::TestParamInfo<TFailureRow>& Info) { return std::string(Info.param.Name); });
 
 TEST_F(LifecycleTest, EnvironmentCompletionOnAnyThreadReachesTheGuiThread) {
-    for (TE::TCompletionThread thread : {TE::CompleteOnCallingThread, TE::CompleteOnGuiThread, TE::CompleteOnOtherThread}) {
+    for (TE::TCompletionThread thread :
+         {TE::CompleteOnCallingThread, TE::CompleteOnGuiThread, TE::CompleteOnOtherThread}) {
         Engine->Reset();
         Engine->SetEnvironmentCompletion(thread);
         Completions.clear();
@@ -372,6 +405,7 @@ TEST_F(LifecycleTest, ReinitializeWithNewBrowserClosesThenCreates) {
     Browser->ReinitializeWebViewWithNewBrowser();
     ASSERT_TRUE(WaitForCompletion(2));
     const auto calls = Calls();
-    EXPECT_LT(std::find(calls.begin(), calls.end(), "get_BrowserProcessId"), std::find(calls.begin(), calls.end(), "Close"));
+    EXPECT_LT(std::find(calls.begin(), calls.end(), "get_BrowserProcessId"),
+              std::find(calls.begin(), calls.end(), "Close"));
     EXPECT_TRUE(Browser->WebViewCreated());
 }

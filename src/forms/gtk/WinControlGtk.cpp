@@ -20,7 +20,22 @@ GQuark ControlQuark() {
 } // namespace
 
 void TWinControl::TImpl::OnSizeAllocate(GtkWidget*, GdkRectangle* Allocation, gpointer Data) {
-    static_cast<TImpl*>(Data)->Owner.ClientAreaResized(Allocation->width, Allocation->height);
+    auto* impl = static_cast<TImpl*>(Data);
+    impl->Owner.ClientAreaResized(Allocation->width, Allocation->height);
+    // The layout has just placed the children by their old sizes; a resize requested now would
+    // wait for the next frame, so the children take their new bounds at once.
+    for (TWinControl* child : impl->Owner.FControls) {
+        GtkWidget* widget = child->FImpl->Widget;
+        if (widget == nullptr || !gtk_widget_get_visible(widget) ||
+            gtk_widget_get_parent(widget) != impl->Container) {
+            continue;
+        }
+        GtkRequisition minimum{};
+        gtk_widget_get_preferred_size(widget, &minimum, nullptr);
+        GtkAllocation bounds{child->FLeft, child->FTop, std::max(child->FWidth, minimum.width),
+                             std::max(child->FHeight, minimum.height)};
+        gtk_widget_size_allocate(widget, &bounds);
+    }
 }
 
 void TWinControl::TImpl::OnSetFocus(GtkWindow*, GtkWidget* Focus, gpointer Data) {
@@ -32,8 +47,8 @@ void TWinControl::TImpl::FocusWidgetChanged(GtkWidget* Focus) {
     // that another library put inside a control (the browser engine's view), that library
     // reports its own focus changes; the toolkit reports only those of its own widgets.
     TWinControl* control = ControlOf(Focus);
-    const bool own = control != nullptr &&
-                     (Focus == control->FImpl->Widget || Focus == control->FImpl->Container);
+    const bool own =
+        control != nullptr && (Focus == control->FImpl->Widget || Focus == control->FImpl->Container);
     TWinControl* old = ActiveControl;
     const bool oldOwn = ActiveOwnWidget;
     ActiveControl = control;
@@ -70,7 +85,9 @@ TWinControl::~TWinControl() {
     }
 }
 
-bool TWinControl::HandleAllocated() const { return FImpl->Widget != nullptr; }
+bool TWinControl::HandleAllocated() const {
+    return FImpl->Widget != nullptr;
+}
 
 TNativeWidget* TWinControl::Handle() {
     HandleNeeded();
@@ -92,11 +109,12 @@ void TWinControl::CreateWnd() {
     if (FImpl->Container != nullptr) {
         g_object_set_qdata(G_OBJECT(FImpl->Container), ControlQuark(), this);
         gtk_widget_show(FImpl->Container);
-        FImpl->SizeAllocateHandler =
-            g_signal_connect(FImpl->Container, "size-allocate", G_CALLBACK(TImpl::OnSizeAllocate), FImpl.get());
+        FImpl->SizeAllocateHandler = g_signal_connect(FImpl->Container, "size-allocate",
+                                                      G_CALLBACK(TImpl::OnSizeAllocate), FImpl.get());
     }
     if (GTK_IS_WINDOW(widget)) {
-        FImpl->SetFocusHandler = g_signal_connect_after(widget, "set-focus", G_CALLBACK(TImpl::OnSetFocus), FImpl.get());
+        FImpl->SetFocusHandler =
+            g_signal_connect_after(widget, "set-focus", G_CALLBACK(TImpl::OnSetFocus), FImpl.get());
     }
     if (FTabStop) {
         gtk_widget_set_can_focus(FImpl->Container != nullptr ? FImpl->Container : widget, TRUE);

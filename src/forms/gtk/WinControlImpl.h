@@ -9,8 +9,12 @@
 
 namespace Forms {
 
-inline GtkWidget* ToGtk(TNativeWidget* Widget) { return reinterpret_cast<GtkWidget*>(Widget); }
-inline TNativeWidget* FromGtk(GtkWidget* Widget) { return reinterpret_cast<TNativeWidget*>(Widget); }
+inline GtkWidget* ToGtk(TNativeWidget* Widget) {
+    return reinterpret_cast<GtkWidget*>(Widget);
+}
+inline TNativeWidget* FromGtk(GtkWidget* Widget) {
+    return reinterpret_cast<TNativeWidget*>(Widget);
+}
 
 struct TWinControl::TImpl {
     explicit TImpl(TWinControl& AOwner) : Owner(AOwner) {}

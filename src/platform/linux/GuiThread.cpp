@@ -63,9 +63,13 @@ gboolean RunQueued(gpointer Data) {
 
 } // namespace
 
-void RecordGuiThread() { GuiThreadId.store(std::this_thread::get_id()); }
+void RecordGuiThread() {
+    GuiThreadId.store(std::this_thread::get_id());
+}
 
-bool IsGuiThread() { return GuiThreadId.load() == std::this_thread::get_id(); }
+bool IsGuiThread() {
+    return GuiThreadId.load() == std::this_thread::get_id();
+}
 
 void RunOnGuiThread(std::function<void()> Proc) {
     if (IsGuiThread()) {

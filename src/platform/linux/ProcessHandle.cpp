@@ -9,7 +9,9 @@
 
 namespace Platform {
 
-std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(getpid()); }
+std::uint32_t CurrentProcessId() {
+    return static_cast<std::uint32_t>(getpid());
+}
 
 std::unique_ptr<TProcessHandle> TProcessHandle::Open(std::uint32_t ProcessId) {
     if (ProcessId == 0) {
@@ -23,13 +25,16 @@ std::unique_ptr<TProcessHandle> TProcessHandle::Open(std::uint32_t ProcessId) {
     return std::unique_ptr<TProcessHandle>(new TProcessHandle(static_cast<int>(fd)));
 }
 
-TProcessHandle::~TProcessHandle() { close(FDescriptor); }
+TProcessHandle::~TProcessHandle() {
+    close(FDescriptor);
+}
 
 bool TProcessHandle::WaitForExit(int TimeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs);
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         pollfd entry{FDescriptor, POLLIN, 0};
         const int ready = poll(&entry, 1, left > 0 ? static_cast<int>(left) : 0);
         if (ready > 0) {

@@ -31,7 +31,8 @@ public:
     HRESULT get_NavigationId(UINT64* value) override { return Read<UINT64>(1, value); }
 };
 
-class TTestSourceChangedArgs final : public TImplements<ICoreWebView2SourceChangedEventArgs>, public TReadCounter {
+class TTestSourceChangedArgs final : public TImplements<ICoreWebView2SourceChangedEventArgs>,
+                                     public TReadCounter {
 public:
     BOOL IsNewDocument = 0;
     HRESULT get_IsNewDocument(BOOL* value) override { return Read(IsNewDocument, value); }
@@ -46,10 +47,13 @@ public:
     HRESULT get_NavigationId(UINT64* value) override { return Read(NavigationId, value); }
 };
 
-class TTestProcessFailedArgs final : public TImplements<ICoreWebView2ProcessFailedEventArgs>, public TReadCounter {
+class TTestProcessFailedArgs final : public TImplements<ICoreWebView2ProcessFailedEventArgs>,
+                                     public TReadCounter {
 public:
     COREWEBVIEW2_PROCESS_FAILED_KIND Kind = COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED;
-    HRESULT get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* value) override { return Read(Kind, value); }
+    HRESULT get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* value) override {
+        return Read(Kind, value);
+    }
 };
 
 class TTestMoveFocusRequestedArgs final : public TImplements<ICoreWebView2MoveFocusRequestedEventArgs>,

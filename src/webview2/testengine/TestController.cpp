@@ -7,7 +7,9 @@ namespace WebView2::TestEngine {
 
 namespace {
 
-TState& State() { return TState::Instance(); }
+TState& State() {
+    return TState::Instance();
+}
 
 HRESULT Logged(std::string Line) {
     State().Log(std::move(Line));
@@ -34,7 +36,9 @@ TTestController::~TTestController() {
     }
 }
 
-HRESULT TTestController::get_IsVisible(BOOL* isVisible) { return OutValue<BOOL>(FVisible, isVisible); }
+HRESULT TTestController::get_IsVisible(BOOL* isVisible) {
+    return OutValue<BOOL>(FVisible, isVisible);
+}
 
 HRESULT TTestController::put_IsVisible(BOOL isVisible) {
     if (const HRESULT hr = Logged("put_IsVisible " + std::to_string(isVisible)); Failed(hr)) {
@@ -44,11 +48,14 @@ HRESULT TTestController::put_IsVisible(BOOL isVisible) {
     return S_OK;
 }
 
-HRESULT TTestController::get_Bounds(RECT* bounds) { return OutValue(FBounds, bounds); }
+HRESULT TTestController::get_Bounds(RECT* bounds) {
+    return OutValue(FBounds, bounds);
+}
 
 HRESULT TTestController::put_Bounds(RECT bounds) {
-    if (const HRESULT hr = Logged("put_Bounds " + std::to_string(bounds.left) + " " + std::to_string(bounds.top) + " " +
-                                  std::to_string(bounds.right) + " " + std::to_string(bounds.bottom));
+    if (const HRESULT hr =
+            Logged("put_Bounds " + std::to_string(bounds.left) + " " + std::to_string(bounds.top) + " " +
+                   std::to_string(bounds.right) + " " + std::to_string(bounds.bottom));
         Failed(hr)) {
         return hr;
     }
@@ -98,15 +105,15 @@ HRESULT TTestController::get_CoreWebView2(ICoreWebView2** coreWebView2) {
     return FClosed ? HResultFromWin32(ERROR_INVALID_STATE) : S_OK;
 }
 
-#define VTR_TEST_EVENT(Name, Source, Handler)                                                         \
-    HRESULT TTestController::add_##Name(Handler* handler, EventRegistrationToken* token) {            \
-        const HRESULT hr = Source.Add(handler, token);                                                \
-        State().Log("add_" #Name " " + std::to_string(token != nullptr ? token->value : 0));          \
-        return hr;                                                                                    \
-    }                                                                                                 \
-    HRESULT TTestController::remove_##Name(EventRegistrationToken token) {                            \
-        State().Log("remove_" #Name " " + std::to_string(token.value));                               \
-        return Source.Remove(token);                                                                  \
+#define VTR_TEST_EVENT(Name, Source, Handler)                                                                \
+    HRESULT TTestController::add_##Name(Handler* handler, EventRegistrationToken* token) {                   \
+        const HRESULT hr = Source.Add(handler, token);                                                       \
+        State().Log("add_" #Name " " + std::to_string(token != nullptr ? token->value : 0));                 \
+        return hr;                                                                                           \
+    }                                                                                                        \
+    HRESULT TTestController::remove_##Name(EventRegistrationToken token) {                                   \
+        State().Log("remove_" #Name " " + std::to_string(token.value));                                      \
+        return Source.Remove(token);                                                                         \
     }
 
 VTR_TEST_EVENT(ZoomFactorChanged, FZoomFactorChanged, ICoreWebView2ZoomFactorChangedEventHandler)

@@ -71,8 +71,9 @@ private:
 
 class TTestEnvironment final : public TImplements<ICoreWebView2Environment> {
 public:
-    HRESULT CreateCoreWebView2Controller(HWND parentWindow,
-                                         ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
+    HRESULT
+    CreateCoreWebView2Controller(HWND parentWindow,
+                                 ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
     HRESULT CreateWebResourceResponse(IStream* content, int statusCode, LPCSTR reasonPhrase, LPCSTR headers,
                                       ICoreWebView2WebResourceResponse** response) override;
     HRESULT get_BrowserVersionString(LPSTR* versionInfo) override;
@@ -102,8 +103,12 @@ public:
     }
     HRESULT get_IsZoomControlEnabled(BOOL* value) override { return Get("IsZoomControlEnabled", value); }
     HRESULT put_IsZoomControlEnabled(BOOL value) override { return Put("IsZoomControlEnabled", value); }
-    HRESULT get_IsBuiltInErrorPageEnabled(BOOL* value) override { return Get("IsBuiltInErrorPageEnabled", value); }
-    HRESULT put_IsBuiltInErrorPageEnabled(BOOL value) override { return Put("IsBuiltInErrorPageEnabled", value); }
+    HRESULT get_IsBuiltInErrorPageEnabled(BOOL* value) override {
+        return Get("IsBuiltInErrorPageEnabled", value);
+    }
+    HRESULT put_IsBuiltInErrorPageEnabled(BOOL value) override {
+        return Put("IsBuiltInErrorPageEnabled", value);
+    }
 
 private:
     HRESULT Get(const char* Name, BOOL* Value);
@@ -136,11 +141,14 @@ public:
     HRESULT add_NavigationStarting(ICoreWebView2NavigationStartingEventHandler* handler,
                                    EventRegistrationToken* token) override;
     HRESULT remove_NavigationStarting(EventRegistrationToken token) override;
-    HRESULT add_ContentLoading(ICoreWebView2ContentLoadingEventHandler* handler, EventRegistrationToken* token) override;
+    HRESULT add_ContentLoading(ICoreWebView2ContentLoadingEventHandler* handler,
+                               EventRegistrationToken* token) override;
     HRESULT remove_ContentLoading(EventRegistrationToken token) override;
-    HRESULT add_SourceChanged(ICoreWebView2SourceChangedEventHandler* handler, EventRegistrationToken* token) override;
+    HRESULT add_SourceChanged(ICoreWebView2SourceChangedEventHandler* handler,
+                              EventRegistrationToken* token) override;
     HRESULT remove_SourceChanged(EventRegistrationToken token) override;
-    HRESULT add_HistoryChanged(ICoreWebView2HistoryChangedEventHandler* handler, EventRegistrationToken* token) override;
+    HRESULT add_HistoryChanged(ICoreWebView2HistoryChangedEventHandler* handler,
+                               EventRegistrationToken* token) override;
     HRESULT remove_HistoryChanged(EventRegistrationToken token) override;
     HRESULT add_NavigationCompleted(ICoreWebView2NavigationCompletedEventHandler* handler,
                                     EventRegistrationToken* token) override;
@@ -157,10 +165,12 @@ public:
     HRESULT add_PermissionRequested(ICoreWebView2PermissionRequestedEventHandler* handler,
                                     EventRegistrationToken* token) override;
     HRESULT remove_PermissionRequested(EventRegistrationToken token) override;
-    HRESULT add_ProcessFailed(ICoreWebView2ProcessFailedEventHandler* handler, EventRegistrationToken* token) override;
+    HRESULT add_ProcessFailed(ICoreWebView2ProcessFailedEventHandler* handler,
+                              EventRegistrationToken* token) override;
     HRESULT remove_ProcessFailed(EventRegistrationToken token) override;
     HRESULT AddScriptToExecuteOnDocumentCreated(
-        LPCSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
+        LPCSTR javaScript,
+        ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
     HRESULT RemoveScriptToExecuteOnDocumentCreated(LPCSTR id) override;
     HRESULT ExecuteScript(LPCSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
     HRESULT CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
@@ -171,8 +181,9 @@ public:
     HRESULT add_WebMessageReceived(ICoreWebView2WebMessageReceivedEventHandler* handler,
                                    EventRegistrationToken* token) override;
     HRESULT remove_WebMessageReceived(EventRegistrationToken token) override;
-    HRESULT CallDevToolsProtocolMethod(LPCSTR methodName, LPCSTR parametersAsJson,
-                                       ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) override;
+    HRESULT
+    CallDevToolsProtocolMethod(LPCSTR methodName, LPCSTR parametersAsJson,
+                               ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) override;
     HRESULT get_BrowserProcessId(UINT32* value) override;
     HRESULT get_CanGoBack(BOOL* canGoBack) override;
     HRESULT get_CanGoForward(BOOL* canGoForward) override;
@@ -189,8 +200,9 @@ public:
     HRESULT remove_DocumentTitleChanged(EventRegistrationToken token) override;
     HRESULT get_DocumentTitle(LPSTR* title) override;
     HRESULT OpenDevToolsWindow() override;
-    HRESULT add_ContainsFullScreenElementChanged(ICoreWebView2ContainsFullScreenElementChangedEventHandler* handler,
-                                                 EventRegistrationToken* token) override;
+    HRESULT
+    add_ContainsFullScreenElementChanged(ICoreWebView2ContainsFullScreenElementChangedEventHandler* handler,
+                                         EventRegistrationToken* token) override;
     HRESULT remove_ContainsFullScreenElementChanged(EventRegistrationToken token) override;
     HRESULT get_ContainsFullScreenElement(BOOL* containsFullScreenElement) override;
     HRESULT add_WebResourceRequested(ICoreWebView2WebResourceRequestedEventHandler* handler,
@@ -244,9 +256,11 @@ public:
     HRESULT add_MoveFocusRequested(ICoreWebView2MoveFocusRequestedEventHandler* handler,
                                    EventRegistrationToken* token) override;
     HRESULT remove_MoveFocusRequested(EventRegistrationToken token) override;
-    HRESULT add_GotFocus(ICoreWebView2FocusChangedEventHandler* handler, EventRegistrationToken* token) override;
+    HRESULT add_GotFocus(ICoreWebView2FocusChangedEventHandler* handler,
+                         EventRegistrationToken* token) override;
     HRESULT remove_GotFocus(EventRegistrationToken token) override;
-    HRESULT add_LostFocus(ICoreWebView2FocusChangedEventHandler* handler, EventRegistrationToken* token) override;
+    HRESULT add_LostFocus(ICoreWebView2FocusChangedEventHandler* handler,
+                          EventRegistrationToken* token) override;
     HRESULT remove_LostFocus(EventRegistrationToken token) override;
     HRESULT add_AcceleratorKeyPressed(ICoreWebView2AcceleratorKeyPressedEventHandler* handler,
                                       EventRegistrationToken* token) override;

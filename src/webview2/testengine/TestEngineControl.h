@@ -17,16 +17,16 @@
 namespace WebView2::TestEngine {
 
 enum TFailurePoint : unsigned {
-    FailEnvironmentCall,        // "environment-call": CreateCoreWebView2Environment returns the code
-    FailEnvironmentCompletion,  // "environment-completion": its completion reports the code
-    FailControllerCall,         // "controller-call": CreateCoreWebView2Controller returns the code
-    FailControllerCompletion,   // "controller-completion": its completion reports the code
-    FailGetCoreWebView2,        // "get-corewebview2": the controller's get_CoreWebView2
-    FailGetSettings,            // "get-settings": the WebView's get_Settings
-    FailSettingsRead,           // "settings-read": every get_ of the settings object
-    FailSettingsWrite,          // "settings-write": every put_ of the settings object
-    FailStateRead,              // "state-read": get_Source, get_DocumentTitle, get_CanGoBack, ...
-    FailCall,                   // "call": every other method of the WebView and controller
+    FailEnvironmentCall,       // "environment-call": CreateCoreWebView2Environment returns the code
+    FailEnvironmentCompletion, // "environment-completion": its completion reports the code
+    FailControllerCall,        // "controller-call": CreateCoreWebView2Controller returns the code
+    FailControllerCompletion,  // "controller-completion": its completion reports the code
+    FailGetCoreWebView2,       // "get-corewebview2": the controller's get_CoreWebView2
+    FailGetSettings,           // "get-settings": the WebView's get_Settings
+    FailSettingsRead,          // "settings-read": every get_ of the settings object
+    FailSettingsWrite,         // "settings-write": every put_ of the settings object
+    FailStateRead,             // "state-read": get_Source, get_DocumentTitle, get_CanGoBack, ...
+    FailCall,                  // "call": every other method of the WebView and controller
     FailureCount
 };
 

@@ -35,10 +35,12 @@ void Complete(const ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHa
 
 extern "C" {
 
-__attribute__((visibility("default"))) UINT32 VtrEngineAbiVersion() { return EngineAbiVersion; }
+__attribute__((visibility("default"))) UINT32 VtrEngineAbiVersion() {
+    return EngineAbiVersion;
+}
 
-__attribute__((visibility("default"))) HRESULT
-CreateCoreWebView2Environment(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler) {
+__attribute__((visibility("default"))) HRESULT CreateCoreWebView2Environment(
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler) {
     TState& state = TState::Instance();
     state.RecordEnvironmentThread();
     state.Log("CreateCoreWebView2Environment");
@@ -48,7 +50,8 @@ CreateCoreWebView2Environment(ICoreWebView2CreateCoreWebView2EnvironmentComplete
     if (environmentCreatedHandler == nullptr) {
         return E_POINTER;
     }
-    const ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> handler(environmentCreatedHandler);
+    const ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> handler(
+        environmentCreatedHandler);
     switch (state.CompletionThread()) {
     case CompleteOnCallingThread:
         Complete(handler);
@@ -67,15 +70,18 @@ CreateCoreWebView2Environment(ICoreWebView2CreateCoreWebView2EnvironmentComplete
     return S_OK;
 }
 
-__attribute__((visibility("default"))) HRESULT GetCoreWebView2BrowserVersionString(LPCSTR, LPSTR* versionInfo) {
+__attribute__((visibility("default"))) HRESULT GetCoreWebView2BrowserVersionString(LPCSTR,
+                                                                                   LPSTR* versionInfo) {
     return Version(versionInfo);
 }
 
-__attribute__((visibility("default"))) HRESULT GetAvailableCoreWebView2BrowserVersionString(LPCSTR,
-                                                                                           LPSTR* versionInfo) {
+__attribute__((visibility("default"))) HRESULT
+GetAvailableCoreWebView2BrowserVersionString(LPCSTR, LPSTR* versionInfo) {
     return Version(versionInfo);
 }
 
-__attribute__((visibility("default"))) ITestEngineControl* VtrTestEngineControl() { return &TState::Instance(); }
+__attribute__((visibility("default"))) ITestEngineControl* VtrTestEngineControl() {
+    return &TState::Instance();
+}
 
 } // extern "C"

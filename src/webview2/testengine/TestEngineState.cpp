@@ -13,8 +13,11 @@ namespace WebView2::TestEngine {
 namespace {
 
 constexpr std::array<std::string_view, FailureCount> PointNames = {
-    "environment-call", "environment-completion", "controller-call", "controller-completion", "get-corewebview2",
-    "get-settings",     "settings-read",          "settings-write",  "state-read",            "call",
+    "environment-call", "environment-completion",
+    "controller-call",  "controller-completion",
+    "get-corewebview2", "get-settings",
+    "settings-read",    "settings-write",
+    "state-read",       "call",
 };
 
 gboolean RunQueued(gpointer Data) {
@@ -38,7 +41,9 @@ TState& TState::Instance() {
     return state;
 }
 
-TState::TState() { ApplyEnvironment(); }
+TState::TState() {
+    ApplyEnvironment();
+}
 
 void TState::ApplyEnvironment() {
     if (const char* failures = std::getenv("VTR_TEST_ENGINE_FAIL")) {
@@ -106,7 +111,9 @@ TCompletionThread TState::CompletionThread() {
     return FCompletionThread;
 }
 
-void TState::SetBrowserProcessId(UINT32 Id) { ProcessId = Id; }
+void TState::SetBrowserProcessId(UINT32 Id) {
+    ProcessId = Id;
+}
 
 void TState::SetState(const char* Json) {
     const auto state = nlohmann::json::parse(Json);
@@ -167,8 +174,9 @@ std::size_t TState::HandlerCount(const char* Event) {
 
 const char* TState::Raise(const char* Event, const char* ArgumentsJson) {
     const std::string name(Event);
-    const nlohmann::json args =
-        ArgumentsJson != nullptr && *ArgumentsJson != '\0' ? nlohmann::json::parse(ArgumentsJson) : nlohmann::json::object();
+    const nlohmann::json args = ArgumentsJson != nullptr && *ArgumentsJson != '\0'
+                                    ? nlohmann::json::parse(ArgumentsJson)
+                                    : nlohmann::json::object();
     nlohmann::json result = {{"raised", false}};
     if (CurrentController != nullptr) {
         result = CurrentController->Raise(name, args);
@@ -180,8 +188,8 @@ const char* TState::Raise(const char* Event, const char* ArgumentsJson) {
     return FLastResult.c_str();
 }
 
-HRESULT TTestEnvironment::CreateCoreWebView2Controller(HWND parentWindow,
-                                                       ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
+HRESULT TTestEnvironment::CreateCoreWebView2Controller(
+    HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
     TState& state = TState::Instance();
     state.Log("CreateCoreWebView2Controller");
     if (const HRESULT hr = state.Failure(FailControllerCall); Failed(hr)) {
@@ -204,7 +212,8 @@ HRESULT TTestEnvironment::CreateCoreWebView2Controller(HWND parentWindow,
 }
 
 HRESULT TTestEnvironment::CreateWebResourceResponse(IStream* content, int statusCode, LPCSTR reasonPhrase,
-                                                    LPCSTR headers, ICoreWebView2WebResourceResponse** response) {
+                                                    LPCSTR headers,
+                                                    ICoreWebView2WebResourceResponse** response) {
     if (response == nullptr) {
         return E_POINTER;
     }

@@ -7,7 +7,9 @@ namespace WebView2::TestEngine {
 
 namespace {
 
-TState& State() { return TState::Instance(); }
+TState& State() {
+    return TState::Instance();
+}
 
 // Every call goes into the log; FailCall makes the plain calls fail.
 HRESULT Logged(std::string Line) {
@@ -20,7 +22,9 @@ HRESULT ReadState(std::string Line) {
     return State().Failure(FailStateRead);
 }
 
-std::string Text(LPCSTR Value) { return Value != nullptr ? Value : "(null)"; }
+std::string Text(LPCSTR Value) {
+    return Value != nullptr ? Value : "(null)";
+}
 
 } // namespace
 
@@ -43,10 +47,11 @@ HRESULT TTestSettings::Put(const char* Name, BOOL Value) {
     return S_OK;
 }
 
-HRESULT TTestReceiver::add_DevToolsProtocolEventReceived(ICoreWebView2DevToolsProtocolEventReceivedEventHandler* handler,
-                                                         EventRegistrationToken* token) {
+HRESULT TTestReceiver::add_DevToolsProtocolEventReceived(
+    ICoreWebView2DevToolsProtocolEventReceivedEventHandler* handler, EventRegistrationToken* token) {
     const HRESULT hr = Handlers.Add(handler, token);
-    State().Log("add_DevToolsProtocolEventReceived " + FName + " " + std::to_string(token != nullptr ? token->value : 0));
+    State().Log("add_DevToolsProtocolEventReceived " + FName + " " +
+                std::to_string(token != nullptr ? token->value : 0));
     return hr;
 }
 
@@ -55,7 +60,9 @@ HRESULT TTestReceiver::remove_DevToolsProtocolEventReceived(EventRegistrationTok
     return Handlers.Remove(token);
 }
 
-TTestWebView::TTestWebView() : Settings(MakeCom<TTestSettings>()) { State().CurrentWebView = this; }
+TTestWebView::TTestWebView() : Settings(MakeCom<TTestSettings>()) {
+    State().CurrentWebView = this;
+}
 
 TTestWebView::~TTestWebView() {
     if (State().CurrentWebView == this) {
@@ -117,22 +124,41 @@ HRESULT TTestWebView::get_BrowserProcessId(UINT32* value) {
     return OutValue(State().ProcessId, value);
 }
 
-HRESULT TTestWebView::Navigate(LPCSTR uri) { return Logged("Navigate " + Text(uri)); }
-HRESULT TTestWebView::NavigateToString(LPCSTR htmlContent) { return Logged("NavigateToString " + Text(htmlContent)); }
-HRESULT TTestWebView::Reload() { return Logged("Reload"); }
-HRESULT TTestWebView::Stop() { return Logged("Stop"); }
-HRESULT TTestWebView::GoBack() { return Logged("GoBack"); }
-HRESULT TTestWebView::GoForward() { return Logged("GoForward"); }
-HRESULT TTestWebView::OpenDevToolsWindow() { return Logged("OpenDevToolsWindow"); }
-HRESULT TTestWebView::PostWebMessageAsJson(LPCSTR json) { return Logged("PostWebMessageAsJson " + Text(json)); }
-HRESULT TTestWebView::PostWebMessageAsString(LPCSTR text) { return Logged("PostWebMessageAsString " + Text(text)); }
+HRESULT TTestWebView::Navigate(LPCSTR uri) {
+    return Logged("Navigate " + Text(uri));
+}
+HRESULT TTestWebView::NavigateToString(LPCSTR htmlContent) {
+    return Logged("NavigateToString " + Text(htmlContent));
+}
+HRESULT TTestWebView::Reload() {
+    return Logged("Reload");
+}
+HRESULT TTestWebView::Stop() {
+    return Logged("Stop");
+}
+HRESULT TTestWebView::GoBack() {
+    return Logged("GoBack");
+}
+HRESULT TTestWebView::GoForward() {
+    return Logged("GoForward");
+}
+HRESULT TTestWebView::OpenDevToolsWindow() {
+    return Logged("OpenDevToolsWindow");
+}
+HRESULT TTestWebView::PostWebMessageAsJson(LPCSTR json) {
+    return Logged("PostWebMessageAsJson " + Text(json));
+}
+HRESULT TTestWebView::PostWebMessageAsString(LPCSTR text) {
+    return Logged("PostWebMessageAsString " + Text(text));
+}
 HRESULT TTestWebView::RemoveScriptToExecuteOnDocumentCreated(LPCSTR id) {
     return Logged("RemoveScriptToExecuteOnDocumentCreated " + Text(id));
 }
 HRESULT TTestWebView::AddWebResourceRequestedFilter(LPCSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
     return Logged("AddWebResourceRequestedFilter " + Text(uri) + " " + std::to_string(context));
 }
-HRESULT TTestWebView::RemoveWebResourceRequestedFilter(LPCSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
+HRESULT TTestWebView::RemoveWebResourceRequestedFilter(LPCSTR uri,
+                                                       COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
     return Logged("RemoveWebResourceRequestedFilter " + Text(uri) + " " + std::to_string(context));
 }
 HRESULT TTestWebView::CallDevToolsProtocolMethod(LPCSTR methodName, LPCSTR,
@@ -165,7 +191,8 @@ HRESULT TTestWebView::ExecuteScript(LPCSTR javaScript, ICoreWebView2ExecuteScrip
     return S_OK;
 }
 
-HRESULT TTestWebView::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
+HRESULT TTestWebView::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat,
+                                     IStream* imageStream,
                                      ICoreWebView2CapturePreviewCompletedHandler* handler) {
     if (const HRESULT hr = Logged("CapturePreview " + std::to_string(imageFormat)); Failed(hr)) {
         return hr;
@@ -177,7 +204,8 @@ HRESULT TTestWebView::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT i
     const ComPtr<ICoreWebView2CapturePreviewCompletedHandler> done(handler);
     QueueOnGui([stream, done, imageFormat] {
         // Not an image: a marker naming the format, which is what tests look at.
-        const std::string marker = imageFormat == COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT_PNG ? "PNG" : "JPEG";
+        const std::string marker =
+            imageFormat == COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT_PNG ? "PNG" : "JPEG";
         UINT32 written = 0;
         const HRESULT hr = stream->Write(marker.data(), static_cast<UINT32>(marker.size()), &written);
         if (done) {
@@ -187,8 +215,9 @@ HRESULT TTestWebView::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT i
     return S_OK;
 }
 
-HRESULT TTestWebView::GetDevToolsProtocolEventReceiver(LPCSTR eventName,
-                                                       ICoreWebView2DevToolsProtocolEventReceiver** receiver) {
+HRESULT
+TTestWebView::GetDevToolsProtocolEventReceiver(LPCSTR eventName,
+                                               ICoreWebView2DevToolsProtocolEventReceiver** receiver) {
     if (const HRESULT hr = Logged("GetDevToolsProtocolEventReceiver " + Text(eventName)); Failed(hr)) {
         return hr;
     }
@@ -203,15 +232,15 @@ HRESULT TTestWebView::GetDevToolsProtocolEventReceiver(LPCSTR eventName,
     return S_OK;
 }
 
-#define VTR_TEST_EVENT(Name, Handler)                                                                 \
-    HRESULT TTestWebView::add_##Name(Handler* handler, EventRegistrationToken* token) {               \
-        const HRESULT hr = Name.Add(handler, token);                                                  \
-        State().Log("add_" #Name " " + std::to_string(token != nullptr ? token->value : 0));          \
-        return hr;                                                                                    \
-    }                                                                                                 \
-    HRESULT TTestWebView::remove_##Name(EventRegistrationToken token) {                               \
-        State().Log("remove_" #Name " " + std::to_string(token.value));                               \
-        return Name.Remove(token);                                                                    \
+#define VTR_TEST_EVENT(Name, Handler)                                                                        \
+    HRESULT TTestWebView::add_##Name(Handler* handler, EventRegistrationToken* token) {                      \
+        const HRESULT hr = Name.Add(handler, token);                                                         \
+        State().Log("add_" #Name " " + std::to_string(token != nullptr ? token->value : 0));                 \
+        return hr;                                                                                           \
+    }                                                                                                        \
+    HRESULT TTestWebView::remove_##Name(EventRegistrationToken token) {                                      \
+        State().Log("remove_" #Name " " + std::to_string(token.value));                                      \
+        return Name.Remove(token);                                                                           \
     }
 
 VTR_TEST_EVENT(NavigationStarting, ICoreWebView2NavigationStartingEventHandler)
@@ -267,14 +296,16 @@ nlohmann::json TTestWebView::Raise(const std::string& Event, const nlohmann::jso
     if (Event == "NavigationStarting" || Event == "FrameNavigationStarting") {
         auto args = MakeCom<TNavigationStartingArgs>();
         args->Uri = Args.value("uri", "");
-        (Event == "NavigationStarting" ? NavigationStarting : FrameNavigationStarting).Raise(this, args.Get());
+        (Event == "NavigationStarting" ? NavigationStarting : FrameNavigationStarting)
+            .Raise(this, args.Get());
         result["cancel"] = args->Cancel;
     } else if (Event == "NavigationCompleted" || Event == "FrameNavigationCompleted") {
         auto args = MakeCom<TTestNavigationCompletedArgs>();
         args->FailReads = failReads;
         args->IsSuccess = Args.value("isSuccess", false) ? 1 : 0;
         args->Status = static_cast<COREWEBVIEW2_WEB_ERROR_STATUS>(Args.value("webErrorStatus", 0u));
-        (Event == "NavigationCompleted" ? NavigationCompleted : FrameNavigationCompleted).Raise(this, args.Get());
+        (Event == "NavigationCompleted" ? NavigationCompleted : FrameNavigationCompleted)
+            .Raise(this, args.Get());
         result["reads"] = args->Reads;
     } else if (Event == "SourceChanged") {
         auto args = MakeCom<TTestSourceChangedArgs>();

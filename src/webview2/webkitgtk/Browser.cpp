@@ -22,28 +22,31 @@ GQuark BrowserQuark() {
 const HRESULT ClosedError = HResultFromWin32(ERROR_INVALID_STATE);
 
 // The zoom steps of the keyboard and the mouse wheel.
-constexpr std::array<double, 17> ZoomSteps = {0.25, 0.33, 0.5, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1,
-                                              1.25, 1.5,  1.75, 2.0, 2.5,  3.0, 4.0, 5.0};
+constexpr std::array<double, 17> ZoomSteps = {0.25, 0.33, 0.5,  0.67, 0.75, 0.8, 0.9, 1.0, 1.1,
+                                              1.25, 1.5,  1.75, 2.0,  2.5,  3.0, 4.0, 5.0};
 constexpr double MinZoom = 0.25;
 constexpr double MaxZoom = 5.0;
 
 void AddStatusStyle(GtkWidget* Label) {
     static GtkCssProvider* provider = [] {
         GtkCssProvider* css = gtk_css_provider_new();
-        gtk_css_provider_load_from_data(css,
-                                        ".vtr-status { background-color: #f3f3f3; color: #222; padding: 2px 6px; "
-                                        "border: 1px solid #c8c8c8; font-size: smaller; }",
-                                        -1, nullptr);
+        gtk_css_provider_load_from_data(
+            css,
+            ".vtr-status { background-color: #f3f3f3; color: #222; padding: 2px 6px; "
+            "border: 1px solid #c8c8c8; font-size: smaller; }",
+            -1, nullptr);
         return css;
     }();
     GtkStyleContext* style = gtk_widget_get_style_context(Label);
-    gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(provider), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(provider),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     gtk_style_context_add_class(style, "vtr-status");
 }
 
 } // namespace
 
-TBrowser::TBrowser(TEnvironment* Environment, GtkWidget* Parent) : FEnvironment(Environment), FParent(Parent) {
+TBrowser::TBrowser(TEnvironment* Environment, GtkWidget* Parent)
+    : FEnvironment(Environment), FParent(Parent) {
     g_object_add_weak_pointer(G_OBJECT(FParent), reinterpret_cast<gpointer*>(&FParent));
 
     WebKitSettings* settings = webkit_settings_new();
@@ -55,9 +58,9 @@ TBrowser::TBrowser(TEnvironment* Environment, GtkWidget* Parent) : FEnvironment(
 
     FContent = TGObjectPtr<WebKitUserContentManager>::Adopt(webkit_user_content_manager_new());
     webkit_user_content_manager_register_script_message_handler_in_world(FContent.Get(), WebMessageHandler,
-                                                                          EngineWorld);
+                                                                         EngineWorld);
     webkit_user_content_manager_register_script_message_handler_in_world(FContent.Get(), EngineMessageHandler,
-                                                                          EngineWorld);
+                                                                         EngineWorld);
     WebKitUserScript* engineScript = webkit_user_script_new_for_world(
         EngineWorldScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
         EngineWorld, nullptr, nullptr);
@@ -69,9 +72,9 @@ TBrowser::TBrowser(TEnvironment* Environment, GtkWidget* Parent) : FEnvironment(
     webkit_user_content_manager_add_script(FContent.Get(), pageScript);
     webkit_user_script_unref(pageScript);
 
-    FView = TGObjectPtr<WebKitWebView>::Adopt(WEBKIT_WEB_VIEW(
-        g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", Environment->Context(), "user-content-manager",
-                     FContent.Get(), "settings", settings, nullptr)));
+    FView = TGObjectPtr<WebKitWebView>::Adopt(
+        WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", Environment->Context(),
+                                     "user-content-manager", FContent.Get(), "settings", settings, nullptr)));
     g_object_set_qdata(G_OBJECT(FView.Get()), BrowserQuark(), this);
 
     // The overlay carries the status bar above the page.
@@ -121,7 +124,8 @@ HRESULT TBrowser::Create(TEnvironment* Environment, GtkWidget* Parent,
 }
 
 void TBrowser::CompleteCreation(HRESULT Result) {
-    const ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> handler = std::move(FCreationHandler);
+    const ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> handler =
+        std::move(FCreationHandler);
     const ComPtr<TBrowser> self = std::move(FSelf);
     if (!handler) {
         return;
@@ -163,10 +167,10 @@ void TBrowser::Detach() {
     }
     if (FContent) {
         g_signal_handlers_disconnect_by_data(FContent.Get(), this);
-        webkit_user_content_manager_unregister_script_message_handler_in_world(FContent.Get(), WebMessageHandler,
-                                                                               EngineWorld);
-        webkit_user_content_manager_unregister_script_message_handler_in_world(FContent.Get(),
-                                                                               EngineMessageHandler, EngineWorld);
+        webkit_user_content_manager_unregister_script_message_handler_in_world(
+            FContent.Get(), WebMessageHandler, EngineWorld);
+        webkit_user_content_manager_unregister_script_message_handler_in_world(
+            FContent.Get(), EngineMessageHandler, EngineWorld);
     }
     if (FHost) {
         g_signal_handlers_disconnect_by_data(FHost.Get(), this);
@@ -228,7 +232,9 @@ void TBrowser::ApplyBounds() {
     }
 }
 
-HRESULT TBrowser::get_IsVisible(BOOL* isVisible) { return OutValue<BOOL>(FVisible ? 1 : 0, isVisible); }
+HRESULT TBrowser::get_IsVisible(BOOL* isVisible) {
+    return OutValue<BOOL>(FVisible ? 1 : 0, isVisible);
+}
 
 HRESULT TBrowser::put_IsVisible(BOOL isVisible) {
     if (FClosed) {
@@ -241,7 +247,9 @@ HRESULT TBrowser::put_IsVisible(BOOL isVisible) {
     return S_OK;
 }
 
-HRESULT TBrowser::get_Bounds(RECT* bounds) { return OutValue(FBounds, bounds); }
+HRESULT TBrowser::get_Bounds(RECT* bounds) {
+    return OutValue(FBounds, bounds);
+}
 
 HRESULT TBrowser::put_Bounds(RECT bounds) {
     if (FClosed) {
@@ -280,7 +288,8 @@ bool TBrowser::StepZoom(int Direction) {
     if (Direction == 0) {
         next = 1.0;
     } else if (Direction > 0) {
-        const auto it = std::find_if(ZoomSteps.begin(), ZoomSteps.end(), [&](double s) { return s > current + 1e-6; });
+        const auto it =
+            std::find_if(ZoomSteps.begin(), ZoomSteps.end(), [&](double s) { return s > current + 1e-6; });
         next = it != ZoomSteps.end() ? *it : MaxZoom;
     } else {
         const auto it =
@@ -300,8 +309,9 @@ HRESULT TBrowser::MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) {
     }
     gtk_widget_grab_focus(GTK_WIDGET(View()));
     if (reason != COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC) {
-        EvaluateInEngineWorld(reason == COREWEBVIEW2_MOVE_FOCUS_REASON_NEXT ? "window.__vtrFocusEdge(true);"
-                                                                            : "window.__vtrFocusEdge(false);");
+        EvaluateInEngineWorld(reason == COREWEBVIEW2_MOVE_FOCUS_REASON_NEXT
+                                  ? "window.__vtrFocusEdge(true);"
+                                  : "window.__vtrFocusEdge(false);");
     }
     return S_OK;
 }
@@ -379,7 +389,8 @@ HRESULT TBrowser::get_ContainsFullScreenElement(BOOL* containsFullScreenElement)
     return OutValue<BOOL>(FContainsFullScreenElement ? 1 : 0, containsFullScreenElement);
 }
 
-HRESULT TBrowser::GetDevToolsProtocolEventReceiver(LPCSTR, ICoreWebView2DevToolsProtocolEventReceiver** receiver) {
+HRESULT TBrowser::GetDevToolsProtocolEventReceiver(LPCSTR,
+                                                   ICoreWebView2DevToolsProtocolEventReceiver** receiver) {
     // WebKitGTK has no DevTools protocol.
     if (receiver != nullptr) {
         *receiver = nullptr;
@@ -387,7 +398,8 @@ HRESULT TBrowser::GetDevToolsProtocolEventReceiver(LPCSTR, ICoreWebView2DevTools
     return E_NOTIMPL;
 }
 
-HRESULT TBrowser::CallDevToolsProtocolMethod(LPCSTR, LPCSTR, ICoreWebView2CallDevToolsProtocolMethodCompletedHandler*) {
+HRESULT TBrowser::CallDevToolsProtocolMethod(LPCSTR, LPCSTR,
+                                             ICoreWebView2CallDevToolsProtocolMethodCompletedHandler*) {
     return E_NOTIMPL;
 }
 
@@ -433,19 +445,23 @@ HRESULT TBrowser::RemoveWebResourceRequestedFilter(LPCSTR uri, COREWEBVIEW2_WEB_
 
 // add_/remove_ pairs: adding needs a live browser; removing always succeeds, so that a host can
 // unsubscribe in any order around Close.
-#define VTR_BROWSER_EVENT(Name, Source, Handler)                                                      \
-    HRESULT TBrowser::add_##Name(Handler* handler, EventRegistrationToken* token) {                   \
-        return FClosed ? ClosedError : Source.Add(handler, token);                                     \
-    }                                                                                                 \
-    HRESULT TBrowser::remove_##Name(EventRegistrationToken token) { return Source.Remove(token); }
+#define VTR_BROWSER_EVENT(Name, Source, Handler)                                                             \
+    HRESULT TBrowser::add_##Name(Handler* handler, EventRegistrationToken* token) {                          \
+        return FClosed ? ClosedError : Source.Add(handler, token);                                           \
+    }                                                                                                        \
+    HRESULT TBrowser::remove_##Name(EventRegistrationToken token) {                                          \
+        return Source.Remove(token);                                                                         \
+    }
 
 VTR_BROWSER_EVENT(NavigationStarting, FNavigationStarting, ICoreWebView2NavigationStartingEventHandler)
 VTR_BROWSER_EVENT(ContentLoading, FContentLoading, ICoreWebView2ContentLoadingEventHandler)
 VTR_BROWSER_EVENT(SourceChanged, FSourceChanged, ICoreWebView2SourceChangedEventHandler)
 VTR_BROWSER_EVENT(HistoryChanged, FHistoryChanged, ICoreWebView2HistoryChangedEventHandler)
 VTR_BROWSER_EVENT(NavigationCompleted, FNavigationCompleted, ICoreWebView2NavigationCompletedEventHandler)
-VTR_BROWSER_EVENT(FrameNavigationStarting, FFrameNavigationStarting, ICoreWebView2NavigationStartingEventHandler)
-VTR_BROWSER_EVENT(FrameNavigationCompleted, FFrameNavigationCompleted, ICoreWebView2NavigationCompletedEventHandler)
+VTR_BROWSER_EVENT(FrameNavigationStarting, FFrameNavigationStarting,
+                  ICoreWebView2NavigationStartingEventHandler)
+VTR_BROWSER_EVENT(FrameNavigationCompleted, FFrameNavigationCompleted,
+                  ICoreWebView2NavigationCompletedEventHandler)
 VTR_BROWSER_EVENT(ScriptDialogOpening, FScriptDialogOpening, ICoreWebView2ScriptDialogOpeningEventHandler)
 VTR_BROWSER_EVENT(PermissionRequested, FPermissionRequested, ICoreWebView2PermissionRequestedEventHandler)
 VTR_BROWSER_EVENT(ProcessFailed, FProcessFailed, ICoreWebView2ProcessFailedEventHandler)
@@ -460,7 +476,8 @@ VTR_BROWSER_EVENT(ZoomFactorChanged, FZoomFactorChanged, ICoreWebView2ZoomFactor
 VTR_BROWSER_EVENT(MoveFocusRequested, FMoveFocusRequested, ICoreWebView2MoveFocusRequestedEventHandler)
 VTR_BROWSER_EVENT(GotFocus, FGotFocus, ICoreWebView2FocusChangedEventHandler)
 VTR_BROWSER_EVENT(LostFocus, FLostFocus, ICoreWebView2FocusChangedEventHandler)
-VTR_BROWSER_EVENT(AcceleratorKeyPressed, FAcceleratorKeyPressed, ICoreWebView2AcceleratorKeyPressedEventHandler)
+VTR_BROWSER_EVENT(AcceleratorKeyPressed, FAcceleratorKeyPressed,
+                  ICoreWebView2AcceleratorKeyPressedEventHandler)
 
 #undef VTR_BROWSER_EVENT
 

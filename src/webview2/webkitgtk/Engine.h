@@ -25,10 +25,12 @@ HRESULT CheckWebKitUsable(const char* BrowserExecutableFolder);
 
 class TEnvironment final : public TImplements<ICoreWebView2Environment> {
 public:
-    explicit TEnvironment(WebKitWebContext* Context) : FContext(TGObjectPtr<WebKitWebContext>::Ref(Context)) {}
+    explicit TEnvironment(WebKitWebContext* Context)
+        : FContext(TGObjectPtr<WebKitWebContext>::Ref(Context)) {}
 
-    HRESULT CreateCoreWebView2Controller(HWND parentWindow,
-                                         ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
+    HRESULT
+    CreateCoreWebView2Controller(HWND parentWindow,
+                                 ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
     HRESULT CreateWebResourceResponse(IStream* content, int statusCode, LPCSTR reasonPhrase, LPCSTR headers,
                                       ICoreWebView2WebResourceResponse** response) override;
     HRESULT get_BrowserVersionString(LPSTR* versionInfo) override;
@@ -103,9 +105,11 @@ public:
     HRESULT add_MoveFocusRequested(ICoreWebView2MoveFocusRequestedEventHandler* handler,
                                    EventRegistrationToken* token) override;
     HRESULT remove_MoveFocusRequested(EventRegistrationToken token) override;
-    HRESULT add_GotFocus(ICoreWebView2FocusChangedEventHandler* handler, EventRegistrationToken* token) override;
+    HRESULT add_GotFocus(ICoreWebView2FocusChangedEventHandler* handler,
+                         EventRegistrationToken* token) override;
     HRESULT remove_GotFocus(EventRegistrationToken token) override;
-    HRESULT add_LostFocus(ICoreWebView2FocusChangedEventHandler* handler, EventRegistrationToken* token) override;
+    HRESULT add_LostFocus(ICoreWebView2FocusChangedEventHandler* handler,
+                          EventRegistrationToken* token) override;
     HRESULT remove_LostFocus(EventRegistrationToken token) override;
     HRESULT add_AcceleratorKeyPressed(ICoreWebView2AcceleratorKeyPressedEventHandler* handler,
                                       EventRegistrationToken* token) override;
@@ -121,11 +125,14 @@ public:
     HRESULT add_NavigationStarting(ICoreWebView2NavigationStartingEventHandler* handler,
                                    EventRegistrationToken* token) override;
     HRESULT remove_NavigationStarting(EventRegistrationToken token) override;
-    HRESULT add_ContentLoading(ICoreWebView2ContentLoadingEventHandler* handler, EventRegistrationToken* token) override;
+    HRESULT add_ContentLoading(ICoreWebView2ContentLoadingEventHandler* handler,
+                               EventRegistrationToken* token) override;
     HRESULT remove_ContentLoading(EventRegistrationToken token) override;
-    HRESULT add_SourceChanged(ICoreWebView2SourceChangedEventHandler* handler, EventRegistrationToken* token) override;
+    HRESULT add_SourceChanged(ICoreWebView2SourceChangedEventHandler* handler,
+                              EventRegistrationToken* token) override;
     HRESULT remove_SourceChanged(EventRegistrationToken token) override;
-    HRESULT add_HistoryChanged(ICoreWebView2HistoryChangedEventHandler* handler, EventRegistrationToken* token) override;
+    HRESULT add_HistoryChanged(ICoreWebView2HistoryChangedEventHandler* handler,
+                               EventRegistrationToken* token) override;
     HRESULT remove_HistoryChanged(EventRegistrationToken token) override;
     HRESULT add_NavigationCompleted(ICoreWebView2NavigationCompletedEventHandler* handler,
                                     EventRegistrationToken* token) override;
@@ -142,10 +149,12 @@ public:
     HRESULT add_PermissionRequested(ICoreWebView2PermissionRequestedEventHandler* handler,
                                     EventRegistrationToken* token) override;
     HRESULT remove_PermissionRequested(EventRegistrationToken token) override;
-    HRESULT add_ProcessFailed(ICoreWebView2ProcessFailedEventHandler* handler, EventRegistrationToken* token) override;
+    HRESULT add_ProcessFailed(ICoreWebView2ProcessFailedEventHandler* handler,
+                              EventRegistrationToken* token) override;
     HRESULT remove_ProcessFailed(EventRegistrationToken token) override;
     HRESULT AddScriptToExecuteOnDocumentCreated(
-        LPCSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
+        LPCSTR javaScript,
+        ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
     HRESULT RemoveScriptToExecuteOnDocumentCreated(LPCSTR id) override;
     HRESULT ExecuteScript(LPCSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
     HRESULT CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
@@ -156,8 +165,9 @@ public:
     HRESULT add_WebMessageReceived(ICoreWebView2WebMessageReceivedEventHandler* handler,
                                    EventRegistrationToken* token) override;
     HRESULT remove_WebMessageReceived(EventRegistrationToken token) override;
-    HRESULT CallDevToolsProtocolMethod(LPCSTR methodName, LPCSTR parametersAsJson,
-                                       ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) override;
+    HRESULT
+    CallDevToolsProtocolMethod(LPCSTR methodName, LPCSTR parametersAsJson,
+                               ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) override;
     HRESULT get_BrowserProcessId(UINT32* value) override;
     HRESULT get_CanGoBack(BOOL* canGoBack) override;
     HRESULT get_CanGoForward(BOOL* canGoForward) override;
@@ -174,8 +184,9 @@ public:
     HRESULT remove_DocumentTitleChanged(EventRegistrationToken token) override;
     HRESULT get_DocumentTitle(LPSTR* title) override;
     HRESULT OpenDevToolsWindow() override;
-    HRESULT add_ContainsFullScreenElementChanged(ICoreWebView2ContainsFullScreenElementChangedEventHandler* handler,
-                                                 EventRegistrationToken* token) override;
+    HRESULT
+    add_ContainsFullScreenElementChanged(ICoreWebView2ContainsFullScreenElementChangedEventHandler* handler,
+                                         EventRegistrationToken* token) override;
     HRESULT remove_ContainsFullScreenElementChanged(EventRegistrationToken token) override;
     HRESULT get_ContainsFullScreenElement(BOOL* containsFullScreenElement) override;
     HRESULT add_WebResourceRequested(ICoreWebView2WebResourceRequestedEventHandler* handler,
@@ -249,9 +260,9 @@ private:
     ComPtr<TSettings> FSettings;
     TGObjectPtr<WebKitWebView> FView;
     TGObjectPtr<WebKitUserContentManager> FContent;
-    TGObjectPtr<GtkWidget> FHost;          // the overlay placed in the parent
-    GtkWidget* FStatusLabel = nullptr;     // inside FHost
-    GtkWidget* FParent = nullptr;          // weak: cleared when the parent goes
+    TGObjectPtr<GtkWidget> FHost;      // the overlay placed in the parent
+    GtkWidget* FStatusLabel = nullptr; // inside FHost
+    GtkWidget* FParent = nullptr;      // weak: cleared when the parent goes
     RECT FBounds;
     bool FVisible = true;
     bool FClosed = false;
@@ -261,21 +272,21 @@ private:
 
     // Navigation state, for events WebKit reports in a different shape.
     UINT64 FNextNavigationId = 1;
-    UINT64 FNavigationId = 0;          // the main-frame navigation under way or last committed
-    bool FProvisional = false;         // started, not yet committed
-    bool FCancelled = false;           // the host cancelled the navigation under way
-    bool FFailed = false;              // load-failed seen; its FINISHED is not a success
-    bool FErrorPageLoading = false;    // the load under way shows an error page
-    bool FInHostLoad = false;          // inside our own call that starts a load
-    unsigned FHostLoads = 0;           // loads started by the host or the engine, counted
-    bool FErrorPageBuiltIn = false;    // the error page under way is one the host should see
+    UINT64 FNavigationId = 0;       // the main-frame navigation under way or last committed
+    bool FProvisional = false;      // started, not yet committed
+    bool FCancelled = false;        // the host cancelled the navigation under way
+    bool FFailed = false;           // load-failed seen; its FINISHED is not a success
+    bool FErrorPageLoading = false; // the load under way shows an error page
+    bool FInHostLoad = false;       // inside our own call that starts a load
+    unsigned FHostLoads = 0;        // loads started by the host or the engine, counted
+    bool FErrorPageBuiltIn = false; // the error page under way is one the host should see
     bool FHistoryPending = false;
     bool FTitlePending = false;
-    std::string FPolicyUri;            // the last navigation decided, before WebKit reports it
+    std::string FPolicyUri; // the last navigation decided, before WebKit reports it
     bool FPolicyUserGesture = false;
     std::string FReportedSource;
     std::string FReportedTitle;
-    std::string FTitle;                // the document's title as far as it is known
+    std::string FTitle; // the document's title as far as it is known
     bool FContainsFullScreenElement = false;
 
     struct TFilter {

@@ -4,8 +4,8 @@
 #include "webview2/UriMapping.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 #include <glib/gstdio.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -78,8 +78,8 @@ void OnFileSchemeRequest(WebKitURISchemeRequest* Request, gpointer) {
 } // namespace
 
 std::string WebKitVersionText() {
-    return std::to_string(webkit_get_major_version()) + "." + std::to_string(webkit_get_minor_version()) + "." +
-           std::to_string(webkit_get_micro_version());
+    return std::to_string(webkit_get_major_version()) + "." + std::to_string(webkit_get_minor_version()) +
+           "." + std::to_string(webkit_get_micro_version());
 }
 
 HRESULT CheckWebKitUsable(const char* BrowserExecutableFolder) {
@@ -122,7 +122,8 @@ WebKitWebContext* ContextForDataFolder(const std::string& DataFolder) {
         context = webkit_web_context_new_with_website_data_manager(manager);
         const std::string cookies = DataFolder + "/Cookies.sqlite";
         webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(manager),
-                                                     cookies.c_str(), WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+                                                     cookies.c_str(),
+                                                     WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
         g_object_unref(manager);
     }
     const std::string scheme(EngineFileScheme);
@@ -130,14 +131,14 @@ WebKitWebContext* ContextForDataFolder(const std::string& DataFolder) {
     // Secure, so that pages get the APIs reserved to secure origins; never "local", which
     // would block module scripts, fetch and workers.
     webkit_security_manager_register_uri_scheme_as_secure(webkit_web_context_get_security_manager(context),
-                                                           scheme.c_str());
+                                                          scheme.c_str());
     InstallProcessExtension(context);
     contexts.emplace(DataFolder, context);
     return context;
 }
 
-HRESULT TEnvironment::CreateCoreWebView2Controller(HWND parentWindow,
-                                                   ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
+HRESULT TEnvironment::CreateCoreWebView2Controller(
+    HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
     if (handler == nullptr) {
         return E_POINTER;
     }

@@ -39,7 +39,8 @@ gboolean CompleteEnvironment(gpointer Data) {
         if (gdk_display_get_default() == nullptr) {
             std::fprintf(stderr, "vtr: the browser engine needs a display\n");
             hr = E_FAIL;
-        } else if (!request->DataFolder.empty() && g_mkdir_with_parents(request->DataFolder.c_str(), 0700) != 0) {
+        } else if (!request->DataFolder.empty() &&
+                   g_mkdir_with_parents(request->DataFolder.c_str(), 0700) != 0) {
             hr = HResultFromWin32(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
         } else {
             environment = MakeCom<TEnvironment>(ContextForDataFolder(request->DataFolder));
@@ -55,12 +56,14 @@ gboolean CompleteEnvironment(gpointer Data) {
 
 extern "C" {
 
-__attribute__((visibility("default"))) UINT32 VtrEngineAbiVersion() { return EngineAbiVersion; }
+__attribute__((visibility("default"))) UINT32 VtrEngineAbiVersion() {
+    return EngineAbiVersion;
+}
 
 // May be called on any thread: the environment is made on the GUI thread (the one that runs
 // the default main loop), where the completion arrives.
-__attribute__((visibility("default"))) HRESULT
-CreateCoreWebView2Environment(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler) {
+__attribute__((visibility("default"))) HRESULT CreateCoreWebView2Environment(
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler) {
     if (environmentCreatedHandler == nullptr) {
         return E_POINTER;
     }
@@ -77,8 +80,8 @@ CreateCoreWebView2Environment(ICoreWebView2CreateCoreWebView2EnvironmentComplete
     return S_OK;
 }
 
-__attribute__((visibility("default"))) HRESULT GetCoreWebView2BrowserVersionString(LPCSTR browserExecutableFolder,
-                                                                                   LPSTR* versionInfo) {
+__attribute__((visibility("default"))) HRESULT
+GetCoreWebView2BrowserVersionString(LPCSTR browserExecutableFolder, LPSTR* versionInfo) {
     return VersionString(browserExecutableFolder, versionInfo);
 }
 

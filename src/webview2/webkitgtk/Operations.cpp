@@ -50,7 +50,8 @@ void OnScriptEvaluated(GObject* Source, GAsyncResult* Result, gpointer Data) {
             }
         }
         g_object_unref(value);
-    } else if (error && !g_error_matches(error.get(), WEBKIT_JAVASCRIPT_ERROR, WEBKIT_JAVASCRIPT_ERROR_SCRIPT_FAILED)) {
+    } else if (error && !g_error_matches(error.get(), WEBKIT_JAVASCRIPT_ERROR,
+                                         WEBKIT_JAVASCRIPT_ERROR_SCRIPT_FAILED)) {
         // A script that throws answers null, as WebView2 does; a view that went away fails.
         hr = g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED) ? E_ABORT : E_FAIL;
     }
@@ -79,10 +80,12 @@ gboolean WritePixbufChunk(const gchar* Data, gsize Length, GError** Error, gpoin
     return TRUE;
 }
 
-HRESULT EncodeSnapshot(cairo_surface_t* Surface, COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT Format, IStream* Stream) {
+HRESULT EncodeSnapshot(cairo_surface_t* Surface, COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT Format,
+                       IStream* Stream) {
     if (Format == COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT_PNG) {
-        return cairo_surface_write_to_png_stream(Surface, WriteToStream, Stream) == CAIRO_STATUS_SUCCESS ? S_OK
-                                                                                                          : E_FAIL;
+        return cairo_surface_write_to_png_stream(Surface, WriteToStream, Stream) == CAIRO_STATUS_SUCCESS
+                   ? S_OK
+                   : E_FAIL;
     }
     const int width = cairo_image_surface_get_width(Surface);
     const int height = cairo_image_surface_get_height(Surface);
@@ -90,8 +93,8 @@ HRESULT EncodeSnapshot(cairo_surface_t* Surface, COREWEBVIEW2_CAPTURE_PREVIEW_IM
     if (pixbuf == nullptr) {
         return E_FAIL;
     }
-    const gboolean saved =
-        gdk_pixbuf_save_to_callback(pixbuf, WritePixbufChunk, Stream, "jpeg", nullptr, "quality", "90", nullptr);
+    const gboolean saved = gdk_pixbuf_save_to_callback(pixbuf, WritePixbufChunk, Stream, "jpeg", nullptr,
+                                                       "quality", "90", nullptr);
     g_object_unref(pixbuf);
     return saved ? S_OK : E_FAIL;
 }
@@ -204,13 +207,13 @@ void TBrowser::ShowErrorPage(const std::string& FailingUri, const std::string& H
 }
 
 void TBrowser::EvaluateInPage(const std::string& Script) {
-    webkit_web_view_evaluate_javascript(View(), Script.c_str(), static_cast<gssize>(Script.size()), nullptr, nullptr,
-                                        nullptr, nullptr, nullptr);
+    webkit_web_view_evaluate_javascript(View(), Script.c_str(), static_cast<gssize>(Script.size()), nullptr,
+                                        nullptr, nullptr, nullptr, nullptr);
 }
 
 void TBrowser::EvaluateInEngineWorld(const std::string& Script) {
-    webkit_web_view_evaluate_javascript(View(), Script.c_str(), static_cast<gssize>(Script.size()), EngineWorld,
-                                        nullptr, nullptr, nullptr, nullptr);
+    webkit_web_view_evaluate_javascript(View(), Script.c_str(), static_cast<gssize>(Script.size()),
+                                        EngineWorld, nullptr, nullptr, nullptr, nullptr);
 }
 
 HRESULT TBrowser::AddScriptToExecuteOnDocumentCreated(
@@ -221,8 +224,9 @@ HRESULT TBrowser::AddScriptToExecuteOnDocumentCreated(
     if (javaScript == nullptr) {
         return E_POINTER;
     }
-    WebKitUserScript* script = webkit_user_script_new(javaScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                                                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+    WebKitUserScript* script =
+        webkit_user_script_new(javaScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
     webkit_user_content_manager_add_script(FContent.Get(), script);
     const std::string id = std::to_string(FNextScriptId++);
     FScripts[id].reset(script);
@@ -295,8 +299,8 @@ HRESULT TBrowser::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT image
     call->Handler = handler;
     call->Stream = imageStream;
     call->Format = imageFormat;
-    webkit_web_view_get_snapshot(View(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
-                                 OnSnapshotTaken, call.release());
+    webkit_web_view_get_snapshot(View(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE,
+                                 nullptr, OnSnapshotTaken, call.release());
     return S_OK;
 }
 

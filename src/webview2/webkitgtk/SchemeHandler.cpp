@@ -61,7 +61,8 @@ void ServeFromDisk(WebKitURISchemeRequest* Request) {
         return;
     }
     gint64 size = -1;
-    if (GFileInfo* info = g_file_input_stream_query_info(stream, G_FILE_ATTRIBUTE_STANDARD_SIZE, nullptr, nullptr)) {
+    if (GFileInfo* info =
+            g_file_input_stream_query_info(stream, G_FILE_ATTRIBUTE_STANDARD_SIZE, nullptr, nullptr)) {
         if (g_file_info_get_file_type(info) == G_FILE_TYPE_DIRECTORY) {
             g_object_unref(info);
             g_object_unref(stream);

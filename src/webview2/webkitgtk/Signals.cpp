@@ -25,7 +25,9 @@ auto Guard(const char* Where, F&& Body) -> decltype(Body()) {
     }
 }
 
-TBrowser* Self(gpointer Data) { return static_cast<TBrowser*>(Data); }
+TBrowser* Self(gpointer Data) {
+    return static_cast<TBrowser*>(Data);
+}
 
 std::string JsString(JSCValue* Value) {
     if (Value == nullptr || !jsc_value_is_string(Value)) {
@@ -54,7 +56,8 @@ COREWEBVIEW2_WEB_ERROR_STATUS ErrorStatusOf(const GError* Error) {
         return COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN;
     }
     if (g_error_matches(Error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
-        g_error_matches(Error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE)) {
+        g_error_matches(Error, WEBKIT_POLICY_ERROR,
+                        WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE)) {
         return COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED;
     }
     if (Error->domain == G_RESOLVER_ERROR) {
@@ -94,8 +97,9 @@ COREWEBVIEW2_PERMISSION_KIND PermissionKindOf(WebKitPermissionRequest* Request) 
     }
     if (WEBKIT_IS_USER_MEDIA_PERMISSION_REQUEST(Request)) {
         auto* media = WEBKIT_USER_MEDIA_PERMISSION_REQUEST(Request);
-        return webkit_user_media_permission_is_for_video_device(media) ? COREWEBVIEW2_PERMISSION_KIND_CAMERA
-                                                                        : COREWEBVIEW2_PERMISSION_KIND_MICROPHONE;
+        return webkit_user_media_permission_is_for_video_device(media)
+                   ? COREWEBVIEW2_PERMISSION_KIND_CAMERA
+                   : COREWEBVIEW2_PERMISSION_KIND_MICROPHONE;
     }
     if (WEBKIT_IS_CLIPBOARD_PERMISSION_REQUEST(Request)) {
         return COREWEBVIEW2_PERMISSION_KIND_CLIPBOARD_READ;
@@ -123,12 +127,13 @@ void TBrowser::ConnectSignals() {
                          Guard("load-changed", [&] { Self(d)->OnLoadChanged(e); });
                      }),
                      this);
-    g_signal_connect(view, "load-failed",
-                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent e, const char* uri, GError* error, gpointer d) {
-                         return static_cast<gboolean>(
-                             Guard("load-failed", [&] { return Self(d)->OnLoadFailed(e, uri, error); }));
-                     }),
-                     this);
+    g_signal_connect(
+        view, "load-failed",
+        G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent e, const char* uri, GError* error, gpointer d) {
+            return static_cast<gboolean>(
+                Guard("load-failed", [&] { return Self(d)->OnLoadFailed(e, uri, error); }));
+        }),
+        this);
     g_signal_connect(view, "notify::uri", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer d) {
                          Guard("notify::uri", [&] { Self(d)->OnUriChanged(); });
                      }),
@@ -152,33 +157,37 @@ void TBrowser::ConnectSignals() {
                      }),
                      this);
     g_signal_connect(view, "decide-policy",
-                     G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
-                                    gpointer d) {
+                     G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* decision,
+                                    WebKitPolicyDecisionType type, gpointer d) {
                          return static_cast<gboolean>(
                              Guard("decide-policy", [&] { return Self(d)->OnDecidePolicy(decision, type); }));
                      }),
                      this);
-    g_signal_connect(view, "create", G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction* action, gpointer d) {
+    g_signal_connect(view, "create",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction* action, gpointer d) {
                          return Guard("create", [&] { return Self(d)->OnCreate(action); });
                      }),
                      this);
     g_signal_connect(view, "permission-request",
                      G_CALLBACK(+[](WebKitWebView*, WebKitPermissionRequest* request, gpointer d) {
-                         return static_cast<gboolean>(
-                             Guard("permission-request", [&] { return Self(d)->OnPermissionRequest(request); }));
+                         return static_cast<gboolean>(Guard(
+                             "permission-request", [&] { return Self(d)->OnPermissionRequest(request); }));
                      }),
                      this);
-    g_signal_connect(view, "script-dialog", G_CALLBACK(+[](WebKitWebView*, WebKitScriptDialog* dialog, gpointer d) {
+    g_signal_connect(view, "script-dialog",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitScriptDialog* dialog, gpointer d) {
                          return static_cast<gboolean>(
                              Guard("script-dialog", [&] { return Self(d)->OnScriptDialog(dialog); }));
                      }),
                      this);
     g_signal_connect(view, "enter-fullscreen", G_CALLBACK(+[](WebKitWebView*, gpointer d) {
-                         return static_cast<gboolean>(Guard("enter-fullscreen", [&] { return Self(d)->OnFullscreen(true); }));
+                         return static_cast<gboolean>(
+                             Guard("enter-fullscreen", [&] { return Self(d)->OnFullscreen(true); }));
                      }),
                      this);
     g_signal_connect(view, "leave-fullscreen", G_CALLBACK(+[](WebKitWebView*, gpointer d) {
-                         return static_cast<gboolean>(Guard("leave-fullscreen", [&] { return Self(d)->OnFullscreen(false); }));
+                         return static_cast<gboolean>(
+                             Guard("leave-fullscreen", [&] { return Self(d)->OnFullscreen(false); }));
                      }),
                      this);
     g_signal_connect(view, "close", G_CALLBACK(+[](WebKitWebView*, gpointer d) {
@@ -201,7 +210,8 @@ void TBrowser::ConnectSignals() {
     g_signal_connect(view, "key-press-event", G_CALLBACK(onKey), this);
     g_signal_connect(view, "key-release-event", G_CALLBACK(onKey), this);
     g_signal_connect(view, "scroll-event", G_CALLBACK(+[](GtkWidget*, GdkEventScroll* event, gpointer d) {
-                         return static_cast<gboolean>(Guard("scroll-event", [&] { return Self(d)->OnScroll(event); }));
+                         return static_cast<gboolean>(
+                             Guard("scroll-event", [&] { return Self(d)->OnScroll(event); }));
                      }),
                      this);
     g_signal_connect(view, "mouse-target-changed",
@@ -209,15 +219,17 @@ void TBrowser::ConnectSignals() {
                          Guard("mouse-target-changed", [&] { Self(d)->OnMouseTargetChanged(hit); });
                      }),
                      this);
-    g_signal_connect(view, "context-menu",
-                     G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer d) {
-                         return static_cast<gboolean>(Guard("context-menu", [&] { return Self(d)->OnContextMenu(); }));
-                     }),
-                     this);
-    g_signal_connect(view, "user-message-received", G_CALLBACK(+[](WebKitWebView*, WebKitUserMessage* m, gpointer d) {
-                         return static_cast<gboolean>(Guard("user-message", [&] { return Self(d)->OnUserMessage(m); }));
-                     }),
-                     this);
+    g_signal_connect(
+        view, "context-menu",
+        G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer d) {
+            return static_cast<gboolean>(Guard("context-menu", [&] { return Self(d)->OnContextMenu(); }));
+        }),
+        this);
+    g_signal_connect(
+        view, "user-message-received", G_CALLBACK(+[](WebKitWebView*, WebKitUserMessage* m, gpointer d) {
+            return static_cast<gboolean>(Guard("user-message", [&] { return Self(d)->OnUserMessage(m); }));
+        }),
+        this);
     const std::string webSignal = std::string("script-message-received::") + WebMessageHandler;
     g_signal_connect(FContent.Get(), webSignal.c_str(),
                      G_CALLBACK(+[](WebKitUserContentManager*, WebKitJavascriptResult* r, gpointer d) {
@@ -253,7 +265,8 @@ void TBrowser::RaiseNavigationStarting(bool Redirected) {
     }
 }
 
-void TBrowser::RaiseNavigationCompleted(bool Success, COREWEBVIEW2_WEB_ERROR_STATUS Status, UINT64 NavigationId) {
+void TBrowser::RaiseNavigationCompleted(bool Success, COREWEBVIEW2_WEB_ERROR_STATUS Status,
+                                        UINT64 NavigationId) {
     auto args = MakeCom<TNavigationCompletedArgs>();
     args->IsSuccess = Success;
     args->WebErrorStatus = Status;
@@ -273,18 +286,21 @@ void TBrowser::FinishNavigation() {
         View(), "document.title", -1, EngineWorld, nullptr, nullptr,
         [](GObject* Source, GAsyncResult* Result, gpointer Data) {
             const std::unique_ptr<TCall> done(static_cast<TCall*>(Data));
-            JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(Source), Result, nullptr);
+            JSCValue* value =
+                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(Source), Result, nullptr);
             TBrowser& browser = *done->Browser.Get();
             Guard("navigation completed", [&] {
                 if (!browser.Alive()) {
                     return;
                 }
-                if (value != nullptr && jsc_value_is_string(value) && done->NavigationId == browser.FNavigationId) {
+                if (value != nullptr && jsc_value_is_string(value) &&
+                    done->NavigationId == browser.FNavigationId) {
                     browser.FTitle = JsString(value);
                 }
                 browser.CheckTitle(true);
                 if (browser.Alive()) {
-                    browser.RaiseNavigationCompleted(true, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN, done->NavigationId);
+                    browser.RaiseNavigationCompleted(true, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN,
+                                                     done->NavigationId);
                 }
             });
             if (value != nullptr) {
@@ -405,10 +421,12 @@ bool TBrowser::OnLoadFailed(WebKitLoadEvent, const char* FailingUri, GError* Err
         CompleteCreation(E_FAIL);
         return true;
     }
-    const bool cancelled = FCancelled || ErrorStatusOf(Error) == COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED;
+    const bool cancelled =
+        FCancelled || ErrorStatusOf(Error) == COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED;
     const unsigned loads = FHostLoads;
-    RaiseNavigationCompleted(false, cancelled ? COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED : ErrorStatusOf(Error),
-                             FNavigationId);
+    RaiseNavigationCompleted(
+        false, cancelled ? COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED : ErrorStatusOf(Error),
+        FNavigationId);
     CheckTitle(true);
     // A cancelled load leaves the page as it was; any other failure shows the error page,
     // unless the host already went elsewhere.
@@ -511,8 +529,9 @@ void TBrowser::OnWebProcessTerminated(WebKitWebProcessTerminationReason Reason) 
     const std::string uri = webkit_web_view_get_uri(View()) != nullptr ? webkit_web_view_get_uri(View()) : "";
     const unsigned loads = FHostLoads;
     auto args = MakeCom<TProcessFailedArgs>();
-    args->Kind = Reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API ? COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED
-                                                                : COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED;
+    args->Kind = Reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API
+                     ? COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED
+                     : COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED;
     FProcessFailed.Raise(Core(), args.Get());
     // The page is gone: show why, with a link to load it again, unless the host already did
     // something about it. It never reloads by itself.
@@ -561,8 +580,8 @@ GtkWidget* TBrowser::OpenDefaultWindow(WebKitNavigationAction*) {
     // view's web process and settings, but none of the host's handlers.
     WebKitSettings* settings = webkit_web_view_get_settings(View());
     WebKitUserContentManager* content = webkit_user_content_manager_new();
-    auto* popup = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", View(), "settings", settings,
-                                               "user-content-manager", content, nullptr));
+    auto* popup = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", View(), "settings",
+                                               settings, "user-content-manager", content, nullptr));
     g_object_unref(content);
     g_signal_connect(popup, "ready-to-show", G_CALLBACK(ShowDefaultWindow), nullptr);
     return GTK_WIDGET(popup);
@@ -649,8 +668,10 @@ bool TBrowser::OnKey(GdkEventKey* Event) {
     if (IsAcceleratorKey(Event) && !FAcceleratorKeyPressed.Empty()) {
         auto args = MakeCom<TAcceleratorKeyPressedArgs>();
         const bool system = (Event->state & GDK_MOD1_MASK) != 0 && (Event->state & GDK_CONTROL_MASK) == 0;
-        args->Kind = system ? (press ? COREWEBVIEW2_KEY_EVENT_KIND_SYSTEM_KEY_DOWN : COREWEBVIEW2_KEY_EVENT_KIND_SYSTEM_KEY_UP)
-                            : (press ? COREWEBVIEW2_KEY_EVENT_KIND_KEY_DOWN : COREWEBVIEW2_KEY_EVENT_KIND_KEY_UP);
+        args->Kind =
+            system ? (press ? COREWEBVIEW2_KEY_EVENT_KIND_SYSTEM_KEY_DOWN
+                            : COREWEBVIEW2_KEY_EVENT_KIND_SYSTEM_KEY_UP)
+                   : (press ? COREWEBVIEW2_KEY_EVENT_KIND_KEY_DOWN : COREWEBVIEW2_KEY_EVENT_KIND_KEY_UP);
         args->VirtualKey = VirtualKeyOf(Event);
         args->LParam = KeyLParamOf(Event);
         FAcceleratorKeyPressed.Raise(Controller(), args.Get());
@@ -717,7 +738,9 @@ void TBrowser::UpdateStatusBar(const std::string& Text) {
     gtk_widget_set_visible(FStatusLabel, !Text.empty());
 }
 
-bool TBrowser::OnContextMenu() { return !FSettings->DefaultContextMenusEnabled; }
+bool TBrowser::OnContextMenu() {
+    return !FSettings->DefaultContextMenusEnabled;
+}
 
 bool TBrowser::OnUserMessage(WebKitUserMessage* Message) {
     if (g_strcmp0(webkit_user_message_get_name(Message), ProcessIdMessage) != 0) {

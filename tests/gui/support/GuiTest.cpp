@@ -11,7 +11,9 @@
 
 namespace GuiTest {
 
-bool HasDisplay() { return gdk_display_get_default() != nullptr; }
+bool HasDisplay() {
+    return gdk_display_get_default() != nullptr;
+}
 
 bool RunUntil(const std::function<bool()>& Done, int TimeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
@@ -20,7 +22,8 @@ bool RunUntil(const std::function<bool()>& Done, int TimeoutMs) {
             return Done();
         }
         // A wake-up now and then, so that the deadline is seen while the loop is idle.
-        const guint wake = g_timeout_add(20, [](gpointer) { return G_SOURCE_REMOVE; }, nullptr);
+        const guint wake = g_timeout_add(
+            20, [](gpointer) { return G_SOURCE_REMOVE; }, nullptr);
         g_main_context_iteration(nullptr, TRUE);
         if (GSource* source = g_main_context_find_source_by_id(nullptr, wake)) {
             g_source_destroy(source);
@@ -34,8 +37,12 @@ void RunFor(int Ms) {
     RunUntil([&] { return std::chrono::steady_clock::now() >= until; }, Ms + 1000);
 }
 
-std::string TestEnginePath() { return VTR_TEST_ENGINE_PATH; }
-std::string WebKitEnginePath() { return VTR_WEBKIT_ENGINE_PATH; }
+std::string TestEnginePath() {
+    return VTR_TEST_ENGINE_PATH;
+}
+std::string WebKitEnginePath() {
+    return VTR_WEBKIT_ENGINE_PATH;
+}
 
 TTempDir::TTempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "vtr-test-XXXXXX").string();
@@ -50,7 +57,9 @@ TTempDir::~TTempDir() {
     std::filesystem::remove_all(FPath, ignored);
 }
 
-TTopWindow::TTopWindow(int ClientWidth, int ClientHeight) { TWinControl::SetBounds(0, 0, ClientWidth, ClientHeight); }
+TTopWindow::TTopWindow(int ClientWidth, int ClientHeight) {
+    TWinControl::SetBounds(0, 0, ClientWidth, ClientHeight);
+}
 
 TTopWindow::~TTopWindow() {
     // The children go first, while the window still exists, as a form frees its controls.
@@ -95,6 +104,8 @@ unsigned long TTopWindow::XWindow() {
     return gdk != nullptr ? GDK_WINDOW_XID(gdk) : 0;
 }
 
-bool TTopWindow::IsShortCut(const Forms::TKeyMessage& Message) { return ShortCut && ShortCut(Message); }
+bool TTopWindow::IsShortCut(const Forms::TKeyMessage& Message) {
+    return ShortCut && ShortCut(Message);
+}
 
 } // namespace GuiTest

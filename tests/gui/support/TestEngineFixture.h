@@ -79,5 +79,4 @@ protected:
     std::vector<std::exception_ptr> QueuedErrors;
 };
 
-
 } // namespace GuiTest
