@@ -226,7 +226,13 @@ bool TWinControl::Focused() const {
 
 void TWinControl::SetFocus() {
     HandleNeeded();
+    // A control whose widget takes no focus of its own hands it to the first widget inside
+    // that does (the browser's view inside the host control); only one with nothing of the
+    // kind inside takes it itself.
     GtkWidget* target = FImpl->Container != nullptr ? FImpl->Container : FImpl->Widget;
+    if (gtk_widget_has_focus(target) || gtk_widget_child_focus(target, GTK_DIR_TAB_FORWARD)) {
+        return;
+    }
     gtk_widget_set_can_focus(target, TRUE);
     gtk_widget_grab_focus(target);
 }
