@@ -213,6 +213,7 @@ HRESULT TBrowser::Close() {
         return S_OK;
     }
     FClosed = true;
+    FPendingMessages.clear();
     Detach();
     if (FCreationHandler) {
         CompleteCreation(E_ABORT);
