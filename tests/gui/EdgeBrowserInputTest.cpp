@@ -5,6 +5,8 @@
 
 #include <gmock/gmock.h>
 #include <gtk/gtk.h>
+
+#include "forms/gtk/WinControlImpl.h"
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
@@ -236,6 +238,69 @@ TEST_F(InputTest, PermissionRequestsAreTheHostsToAnswer) {
     ASSERT_TRUE(RunUntil([&] { return !answer.empty(); }));
     EXPECT_EQ(answer, "granted");
     EXPECT_THAT(kinds, ElementsAre(WebView2::COREWEBVIEW2_PERMISSION_KIND_NOTIFICATIONS));
+}
+
+// The status-bar label the engine lays over the page (null when there is none).
+GtkWidget* FindStatusLabel(GtkWidget* Widget) {
+    if (GTK_IS_LABEL(Widget)) {
+        return Widget;
+    }
+    GtkWidget* found = nullptr;
+    if (GTK_IS_CONTAINER(Widget)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(Widget));
+        for (GList* c = children; c != nullptr && found == nullptr; c = c->next) {
+            found = FindStatusLabel(GTK_WIDGET(c->data));
+        }
+        g_list_free(children);
+    }
+    return found;
+}
+
+unsigned ToplevelCount() {
+    GList* list = gtk_window_list_toplevels();
+    unsigned count = 0;
+    for (GList* w = list; w != nullptr; w = w->next) {
+        count += gtk_widget_get_visible(GTK_WIDGET(w->data)) ? 1 : 0;
+    }
+    g_list_free(list);
+    return count;
+}
+
+TEST_F(InputTest, TheStatusBarShowsTheHoveredLink) {
+    Site["link.html"] = {R"(<!DOCTYPE html><title>Link</title><style>body{margin:0}
+        a{position:absolute;left:0;top:0;width:200px;height:100px;display:block}</style>
+        <a href="second.html">big link</a>)",
+                         "text/html"};
+    CreateServingBrowser();
+    ASSERT_TRUE(Open("file:///link.html"));
+    GtkWidget* label = FindStatusLabel(Forms::ToGtk(Browser->Handle()));
+    ASSERT_NE(label, nullptr);
+    const std::string window = std::to_string(Window->XWindow());
+    ASSERT_EQ(std::system(("xdotool mousemove --window " + window + " 50 50").c_str()), 0);
+    ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_visible(label); }, 10000));
+    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), "file:///second.html");
+    ASSERT_EQ(std::system(("xdotool mousemove --window " + window + " 300 250").c_str()), 0);
+    EXPECT_TRUE(RunUntil([&] { return !gtk_widget_get_visible(label); }, 10000));
+
+    Browser->SetStatusBarEnabled(false);
+    ASSERT_EQ(std::system(("xdotool mousemove --window " + window + " 60 60").c_str()), 0);
+    RunFor(500);
+    EXPECT_FALSE(gtk_widget_get_visible(label));
+}
+
+TEST_F(InputTest, ContextMenusFollowTheirSetting) {
+    CreateServingBrowser();
+    ASSERT_TRUE(Open("file:///index.html"));
+    const std::string window = std::to_string(Window->XWindow());
+    const unsigned before = ToplevelCount();
+    Browser->SetDefaultContextMenusEnabled(false);
+    ASSERT_EQ(std::system(("xdotool mousemove --window " + window + " 200 200 click 3").c_str()), 0);
+    RunFor(700);
+    EXPECT_EQ(ToplevelCount(), before);
+    Browser->SetDefaultContextMenusEnabled(true);
+    ASSERT_EQ(std::system(("xdotool mousemove --window " + window + " 210 210 click 3").c_str()), 0);
+    EXPECT_TRUE(RunUntil([&] { return ToplevelCount() > before; }, 10000));
+    ASSERT_EQ(std::system("xdotool key Escape"), 0);
 }
 
 } // namespace
