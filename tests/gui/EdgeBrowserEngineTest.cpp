@@ -320,6 +320,36 @@ TEST_F(EngineTest, CloseBrowserProcessEndsTheWebProcessNotTheApplication) {
     EXPECT_TRUE(RunUntil([&] { return kill(static_cast<pid_t>(pid), 0) != 0; }, 5000));
 }
 
+TEST_F(EngineTest, ARecreatedWindowGetsANewBrowserThatOpensThePageAgain) {
+    CreateServingBrowser();
+    ASSERT_TRUE(Open("file:///index.html"));
+    Eval("window.marker = 1; 0");
+    Browser->OnCreateWebViewCompleted = [this](TCustomEdgeBrowser* Sender, HRESULT Result) {
+        Completions.push_back(Result);
+        Sender->AddWebResourceRequestedFilter("*", 0);
+        Sender->Navigate("file:///second.html");
+    };
+    const std::size_t before = Navigations.size();
+    Browser->RecreateWnd();
+    ASSERT_TRUE(WaitForCompletion(2, 30000));
+    EXPECT_EQ(Completions[1], WebView2::S_OK);
+    ASSERT_TRUE(RunUntil([&] { return Navigations.size() > before; }, 30000));
+    EXPECT_EQ(Browser->DocumentTitle(), "Second page");
+    EXPECT_EQ(Eval("typeof window.marker"), "\"undefined\""); // a new page, not the old one
+    EXPECT_TRUE(RunUntil([&] { return Eval("window.innerWidth") == "800"; }, 10000));
+}
+
+TEST_F(EngineTest, AControlDestroyedWhileItsBrowserStartsLeavesNothingBehind) {
+    MakeServingBrowser();
+    Place();
+    RunFor(30);
+    Browser.reset();
+    RunFor(1500); // the browser finishes starting, finds no control, and goes
+    // The window keeps working with a new control.
+    CreateServingBrowser();
+    EXPECT_TRUE(Open("file:///index.html"));
+}
+
 TEST_F(EngineTest, VersionsNameTheWebKitVersion) {
     MakeBrowser();
     const std::string before = Browser->BrowserVersionInfo();
