@@ -98,6 +98,9 @@ struct THost {
                  "((f) => window.chrome.webview.addEventListener('message', (e) => f(e.data)))",
                  "() => window.chrome.webview.postMessage('done')");
         Browser.OnCreateWebViewCompleted = [](Shared::TCustomEdgeBrowser* Sender, Shared::HRESULT) {
+            // As the browser form sets it for an application without AllowDebug; with the
+            // DevTools on, WebKit's inspector instrumentation costs about a third of the speed.
+            Sender->SetDevToolsEnabled(false);
             Sender->AddWebResourceRequestedFilter("*", 0);
             Sender->Navigate("file:///bench.html");
         };
@@ -280,9 +283,30 @@ int main(int argc, char** argv) {
         const auto host = reporter.Rates.find(std::string("BM_Host") + kind);
         const auto bare = reporter.Rates.find(std::string("BM_Bare") + kind);
         if (host != reporter.Rates.end() && bare != reporter.Rates.end()) {
-            std::printf("%-10s host %8.0f/s  bare %8.0f/s  ratio %.2f (target >= 0.90)\n", kind, host->second,
+            std::printf("%-10s host %8.0f/s  bare %8.0f/s  ratio of medians %.2f\n", kind, host->second,
                         bare->second, host->second / bare->second);
         }
+    }
+    // The machine is shared, and its load changes from second to second: the ratio that counts
+    // is the median over many short host/bare pairs run back to back (target >= 0.90).
+    for (const auto& [kind, script] : {std::pair<const char*, std::string>{"Sequential", "runSequential(50)"},
+                                       std::pair<const char*, std::string>{"InFlight", "runInFlight(500)"}}) {
+        std::vector<double> ratios;
+        for (int pair = 0; pair < 31; ++pair) {
+            auto time = [&](auto& Target) {
+                const auto start = std::chrono::steady_clock::now();
+                Target.Run(script);
+                return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            };
+            const bool hostFirst = pair % 2 == 0;
+            const double first = hostFirst ? time(*Host) : time(*Bare);
+            const double second = hostFirst ? time(*Bare) : time(*Host);
+            ratios.push_back(hostFirst ? second / first : first / second); // bare time / host time
+        }
+        std::sort(ratios.begin(), ratios.end());
+        std::printf("%-10s paired ratio host/bare throughput: median %.2f (quartiles %.2f-%.2f, %zu pairs)\n",
+                    kind, ratios[ratios.size() / 2], ratios[ratios.size() / 4], ratios[ratios.size() * 3 / 4],
+                    ratios.size());
     }
     Host.reset();
     Bare.reset();
