@@ -171,6 +171,34 @@ TEST_F(InputTest, NewWindowsAreTheHostsToDecide) {
     EXPECT_TRUE(RunUntil([&] { return windows() == before + 1; }, 10000));
 }
 
+TEST_F(InputTest, AbsoluteFileLinksOpenAsTheHostServesThem) {
+    Site["file-links.html"] = {R"(<!DOCTYPE html><title>File links</title>
+        <a id=same href="file:///second.html">same window</a>
+        <a id=blank target=_blank href="file:///other.html">new window</a>)",
+                               "text/html"};
+    CreateServingBrowser();
+    ASSERT_TRUE(Open("file:///file-links.html"));
+    std::vector<std::string> requested;
+    Browser->OnNewWindowRequested = [&](TCustomEdgeBrowser*, Shared::TNewWindowRequestedEventArgs* Args) {
+        WebView2::LPSTR uri = nullptr;
+        (*Args)->get_Uri(&uri);
+        requested.push_back(WebView2::TakeString(uri));
+        (*Args)->put_Handled(1);
+    };
+    Eval("document.getElementById('blank').click(); 0");
+    ASSERT_TRUE(RunUntil([&] { return !requested.empty(); }));
+    EXPECT_THAT(requested, ElementsAre("file:///other.html"));
+    Eval("window.open('file:///third.html'); 0");
+    ASSERT_TRUE(RunUntil([&] { return requested.size() == 2; }));
+    EXPECT_EQ(requested[1], "file:///third.html");
+
+    const std::size_t before = Navigations.size();
+    Eval("document.getElementById('same').click(); 0");
+    ASSERT_TRUE(RunUntil([&] { return Navigations.size() > before; }));
+    EXPECT_EQ(Browser->LocationURL(), "file:///second.html");
+    EXPECT_EQ(Browser->DocumentTitle(), "Second page");
+}
+
 TEST_F(InputTest, SubFramesReportTheirNavigations) {
     Site["frames.html"] = {R"(<!DOCTYPE html><title>Frames</title><iframe src="second.html"></iframe>)",
                            "text/html"};
