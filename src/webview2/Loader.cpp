@@ -8,7 +8,7 @@ namespace WebView2 {
 
 struct TEngineLibrary::TImpl {
     struct TCloser {
-        void operator()(void* Handle) const { dlclose(Handle); }
+        void operator()(void* Library) const { dlclose(Library); }
     };
     std::unique_ptr<void, TCloser> Handle;
 };

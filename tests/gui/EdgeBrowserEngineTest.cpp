@@ -1,7 +1,7 @@
 // The host control over the real WebKitGTK engine, end to end under Xvfb: pages served by the
 // host, web messages both ways, scripts, navigation events, the web process, previews.
 
-#include "support/EdgeFixture.h"
+#include "support/WebKitFixture.h"
 
 #include "webview2/Loader.h"
 #include "webview2/Streams.h"
@@ -25,86 +25,7 @@ using WebView2::HRESULT;
 
 namespace {
 
-struct TFile {
-    std::string Content;
-    std::string Type;
-};
-
-class EngineTest : public EdgeFixture {
-protected:
-    void SetUp() override { StartWith(WebKitEnginePath()); }
-
-    // A host control that serves Site for file:/// requests, as the browser form does.
-    TCustomEdgeBrowser& MakeServingBrowser() {
-        MakeBrowser();
-        Browser->OnCreateWebViewCompleted = [this](TCustomEdgeBrowser* Sender, HRESULT Result) {
-            Completions.push_back(Result);
-            if (Result >= 0) {
-                Sender->AddWebResourceRequestedFilter("*", 0);
-            }
-        };
-        Browser->OnWebResourceRequested = [this](TCustomEdgeBrowser* Sender,
-                                                 Shared::TWebResourceRequestedEventArgs* Args) {
-            WebView2::ComPtr<WebView2::ICoreWebView2WebResourceRequest> request;
-            (*Args)->get_Request(request.ReleaseAndGetAddressOf());
-            WebView2::LPSTR raw = nullptr;
-            request->get_Uri(&raw);
-            const std::string uri = WebView2::TakeString(raw);
-            Requests.push_back(uri);
-            const auto file = uri.rfind("file:///", 0) == 0 ? Site.find(uri.substr(8)) : Site.end();
-            if (file == Site.end()) {
-                return;
-            }
-            WebView2::ComPtr<WebView2::ICoreWebView2WebResourceResponse> response;
-            Sender->EnvironmentInterface()->CreateWebResourceResponse(
-                WebView2::CreateMemoryStream(file->second.Content).Get(), 200, "OK",
-                ("Content-Type: " + file->second.Type + "; charset=utf-8").c_str(),
-                response.ReleaseAndGetAddressOf());
-            (*Args)->put_Response(response.Get());
-        };
-        Browser->OnNavigationCompleted = [this](TCustomEdgeBrowser*, bool Success, Shared::TOleEnum Status) {
-            Navigations.push_back({Success, Status});
-        };
-        return *Browser;
-    }
-
-    void CreateServingBrowser() {
-        MakeServingBrowser();
-        Place();
-        ASSERT_TRUE(WaitForCompletion(1, 30000));
-        ASSERT_EQ(Completions[0], WebView2::S_OK);
-    }
-
-    // Navigates and waits for the navigation to complete; true when it succeeded.
-    bool Open(const std::string& Url) {
-        const std::size_t before = Navigations.size();
-        Browser->Navigate(Url);
-        return RunUntil([&] { return Navigations.size() > before; }, 30000) && Navigations.back().first;
-    }
-
-    // Runs a script in the page and waits for its JSON result.
-    std::string Eval(const std::string& Script) {
-        std::optional<std::string> result;
-        Browser->OnExecuteScript = [&](TCustomEdgeBrowser*, HRESULT, const std::string& Json) {
-            result = Json;
-        };
-        Browser->ExecuteScript(Script);
-        RunUntil([&] { return result.has_value(); }, 30000);
-        Browser->OnExecuteScript = nullptr;
-        return result.value_or("<no result>");
-    }
-
-    std::map<std::string, TFile> Site = {
-        {"index.html",
-         {"<!DOCTYPE html><html><head><title>Test page</title></head><body><p id=p>hello</p>"
-          "<a id=link href=\"second.html\">next</a></body></html>",
-          "text/html"}},
-        {"second.html",
-         {"<!DOCTYPE html><html><head><title>Second page</title></head><body>2</body></html>", "text/html"}},
-    };
-    std::vector<std::string> Requests;
-    std::vector<std::pair<bool, Shared::TOleEnum>> Navigations;
-};
+using EngineTest = WebKitFixture;
 
 TEST_F(EngineTest, APageMessageReachesTheHostAndTheReplyReachesThePage) {
     Site["index.html"].Content = R"(<!DOCTYPE html><html><head><title>Messages</title><script>
@@ -397,6 +318,36 @@ TEST_F(EngineTest, CloseBrowserProcessEndsTheWebProcessNotTheApplication) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1900));
     EXPECT_FALSE(Browser->WebViewCreated());
     EXPECT_TRUE(RunUntil([&] { return kill(static_cast<pid_t>(pid), 0) != 0; }, 5000));
+}
+
+TEST_F(EngineTest, ARecreatedWindowGetsANewBrowserThatOpensThePageAgain) {
+    CreateServingBrowser();
+    ASSERT_TRUE(Open("file:///index.html"));
+    Eval("window.marker = 1; 0");
+    Browser->OnCreateWebViewCompleted = [this](TCustomEdgeBrowser* Sender, HRESULT Result) {
+        Completions.push_back(Result);
+        Sender->AddWebResourceRequestedFilter("*", 0);
+        Sender->Navigate("file:///second.html");
+    };
+    const std::size_t before = Navigations.size();
+    Browser->RecreateWnd();
+    ASSERT_TRUE(WaitForCompletion(2, 30000));
+    EXPECT_EQ(Completions[1], WebView2::S_OK);
+    ASSERT_TRUE(RunUntil([&] { return Navigations.size() > before; }, 30000));
+    EXPECT_EQ(Browser->DocumentTitle(), "Second page");
+    EXPECT_EQ(Eval("typeof window.marker"), "\"undefined\""); // a new page, not the old one
+    EXPECT_TRUE(RunUntil([&] { return Eval("window.innerWidth") == "800"; }, 10000));
+}
+
+TEST_F(EngineTest, AControlDestroyedWhileItsBrowserStartsLeavesNothingBehind) {
+    MakeServingBrowser();
+    Place();
+    RunFor(30);
+    Browser.reset();
+    RunFor(1500); // the browser finishes starting, finds no control, and goes
+    // The window keeps working with a new control.
+    CreateServingBrowser();
+    EXPECT_TRUE(Open("file:///index.html"));
 }
 
 TEST_F(EngineTest, VersionsNameTheWebKitVersion) {

@@ -20,19 +20,21 @@ GQuark ControlQuark() {
 } // namespace
 
 void TWinControl::TImpl::OnSizeAllocate(GtkWidget*, GdkRectangle* Allocation, gpointer Data) {
-    auto* self = static_cast<TImpl*>(Data);
-    self->AllocatedWidth = Allocation->width;
-    self->AllocatedHeight = Allocation->height;
-    if (self->PendingResize == 0) {
-        self->PendingResize = g_idle_add_full(
-            G_PRIORITY_HIGH_IDLE,
-            [](gpointer D) -> gboolean {
-                auto* impl = static_cast<TImpl*>(D);
-                impl->PendingResize = 0;
-                impl->Owner.ClientAreaResized(impl->AllocatedWidth, impl->AllocatedHeight);
-                return G_SOURCE_REMOVE;
-            },
-            self, nullptr);
+    auto* impl = static_cast<TImpl*>(Data);
+    impl->Owner.ClientAreaResized(Allocation->width, Allocation->height);
+    // The layout has just placed the children by their old sizes; a resize requested now would
+    // wait for the next frame, so the children take their new bounds at once.
+    for (TWinControl* child : impl->Owner.FControls) {
+        GtkWidget* widget = child->FImpl->Widget;
+        if (widget == nullptr || !gtk_widget_get_visible(widget) ||
+            gtk_widget_get_parent(widget) != impl->Container) {
+            continue;
+        }
+        GtkRequisition minimum{};
+        gtk_widget_get_preferred_size(widget, &minimum, nullptr);
+        GtkAllocation bounds{child->FLeft, child->FTop, std::max(child->FWidth, minimum.width),
+                             std::max(child->FHeight, minimum.height)};
+        gtk_widget_size_allocate(widget, &bounds);
     }
 }
 
@@ -141,10 +143,6 @@ void TWinControl::DestroyWnd() {
         g_signal_handler_disconnect(FImpl->Container, FImpl->SizeAllocateHandler);
         FImpl->SizeAllocateHandler = 0;
     }
-    if (FImpl->PendingResize != 0) {
-        g_source_remove(FImpl->PendingResize);
-        FImpl->PendingResize = 0;
-    }
     if (FImpl->SetFocusHandler != 0) {
         g_signal_handler_disconnect(widget, FImpl->SetFocusHandler);
         FImpl->SetFocusHandler = 0;
@@ -228,7 +226,13 @@ bool TWinControl::Focused() const {
 
 void TWinControl::SetFocus() {
     HandleNeeded();
+    // A control whose widget takes no focus of its own hands it to the first widget inside
+    // that does (the browser's view inside the host control); only one with nothing of the
+    // kind inside takes it itself.
     GtkWidget* target = FImpl->Container != nullptr ? FImpl->Container : FImpl->Widget;
+    if (gtk_widget_has_focus(target) || gtk_widget_child_focus(target, GTK_DIR_TAB_FORWARD)) {
+        return;
+    }
     gtk_widget_set_can_focus(target, TRUE);
     gtk_widget_grab_focus(target);
 }

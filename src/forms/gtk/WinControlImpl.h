@@ -18,13 +18,6 @@ inline TNativeWidget* FromGtk(GtkWidget* Widget) {
 
 struct TWinControl::TImpl {
     explicit TImpl(TWinControl& AOwner) : Owner(AOwner) {}
-    ~TImpl() {
-        if (PendingResize != 0) {
-            g_source_remove(PendingResize);
-        }
-    }
-    TImpl(const TImpl&) = delete;
-    TImpl& operator=(const TImpl&) = delete;
 
     TWinControl& Owner;
     // The control's outer widget, with our own reference; null while there is none.
@@ -36,11 +29,6 @@ struct TWinControl::TImpl {
     TWinControl* ActiveControl = nullptr;
     bool ActiveOwnWidget = false;
     gulong SizeAllocateHandler = 0;
-    // The client area's newest allocation, applied to the controls from an idle callback: sizes
-    // requested while GTK is allocating would only take effect in a later layout pass.
-    guint PendingResize = 0;
-    int AllocatedWidth = 0;
-    int AllocatedHeight = 0;
     gulong SetFocusHandler = 0;
 
     // The control whose widget is Widget or the nearest ancestor of it.

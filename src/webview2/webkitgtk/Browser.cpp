@@ -157,7 +157,7 @@ void TBrowser::OnHostDestroyed(GtkWidget* Widget, gpointer Data) {
 }
 
 void TBrowser::Detach() {
-    const ComPtr<TBrowser> keep(this);
+    // Also runs from the destructor: no reference may be taken on this here.
     if (FView) {
         WebKitWebView* view = FView.Get();
         g_signal_handlers_disconnect_by_data(view, this);
@@ -212,7 +212,9 @@ HRESULT TBrowser::Close() {
     if (FClosed) {
         return S_OK;
     }
+    const ComPtr<TBrowser> keep(this); // the handlers released below may hold the last outside reference
     FClosed = true;
+    FPendingMessages.clear();
     Detach();
     if (FCreationHandler) {
         CompleteCreation(E_ABORT);

@@ -22,6 +22,14 @@ const char* const PageWorldScript = R"JS((() => {
   Object.defineProperty(webview, '__vtrDispatch', {
     value(data) { dispatch.call(target, new Message('message', { data })); },
   });
+  // The page itself lives under the engine's file scheme, from where WebKit refuses to open
+  // file:/// addresses; they are opened as what they are served as.
+  const open = window.open;
+  const fileUrl = /^file:\/\/\//i;
+  window.open = function (url, ...rest) {
+    if (typeof url === 'string' && fileUrl.test(url)) url = 'vtr-file:' + url.slice(5);
+    return open.call(this, url, ...rest);
+  };
   const chrome = window.chrome || {};
   Object.defineProperty(chrome, 'webview', { value: webview, enumerable: true });
   if (!window.chrome) {
@@ -34,6 +42,19 @@ const char* const EngineWorldScript = R"JS((() => {
   'use strict';
   const handlers = window.webkit.messageHandlers;
   const note = (message) => handlers.vtrEngine.postMessage(message);
+  // Links to file:/// addresses, which WebKit will not follow from the engine's file scheme,
+  // are followed as the addresses they are served under.
+  document.addEventListener('click', (event) => {
+    const link = event.target instanceof Element ? event.target.closest('a[href], area[href]') : null;
+    if (!link || event.defaultPrevented || event.button !== 0 || !/^file:\/\/\//i.test(link.href)) return;
+    event.preventDefault();
+    const url = 'vtr-file:' + link.href.slice(5);
+    const target = link.target || '_self';
+    if (target === '_self') location.href = url;
+    else if (target === '_top') top.location.href = url;
+    else if (target === '_parent') parent.location.href = url;
+    else window.open(url, target);
+  }, true);
   if (window !== window.top) {
     // WebKit reports only the main frame's loads; a sub-frame reports its own document.
     const token = Math.random().toString(36).slice(2);

@@ -217,6 +217,10 @@ private:
     void CompleteCreation(HRESULT Result);
     void ShowErrorPage(const std::string& FailingUri, const std::string& Html);
     void EvaluateInPage(const std::string& Script);
+    // Web messages posted during one turn of the event loop go to the page in one script; any
+    // other call that reaches the page sends them first, so that the order is kept.
+    void QueueWebMessage(const std::string& Json);
+    void FlushWebMessages();
     void EvaluateInEngineWorld(const std::string& Script);
     void SetZoomLevel(double Level);
     bool StepZoom(int Direction);
@@ -288,6 +292,8 @@ private:
     std::string FReportedTitle;
     std::string FTitle; // the document's title as far as it is known
     bool FContainsFullScreenElement = false;
+    std::string FPendingMessages; // dispatch calls not yet sent to the page
+    bool FFlushQueued = false;
 
     struct TFilter {
         std::string Pattern;

@@ -121,6 +121,7 @@ void OnSnapshotTaken(GObject* Source, GAsyncResult* Result, gpointer Data) {
 } // namespace
 
 void TBrowser::LoadEngineUri(const std::string& Uri) {
+    FlushWebMessages();
     ++FHostLoads;
     FInHostLoad = true;
     webkit_web_view_load_uri(View(), MapToEngineUri(Uri).c_str());
@@ -150,6 +151,7 @@ HRESULT TBrowser::NavigateToString(LPCSTR htmlContent) {
     if (htmlContent == nullptr) {
         return E_POINTER;
     }
+    FlushWebMessages();
     ++FHostLoads;
     FInHostLoad = true;
     webkit_web_view_load_html(View(), htmlContent, "about:blank");
@@ -161,6 +163,7 @@ HRESULT TBrowser::Reload() {
     if (FClosed) {
         return ClosedError;
     }
+    FlushWebMessages();
     ++FHostLoads;
     FInHostLoad = true;
     webkit_web_view_reload(View());
@@ -172,6 +175,7 @@ HRESULT TBrowser::Stop() {
     if (FClosed) {
         return ClosedError;
     }
+    FlushWebMessages();
     webkit_web_view_stop_loading(View());
     return S_OK;
 }
@@ -180,6 +184,7 @@ HRESULT TBrowser::GoBack() {
     if (FClosed) {
         return ClosedError;
     }
+    FlushWebMessages();
     ++FHostLoads;
     FInHostLoad = true;
     webkit_web_view_go_back(View());
@@ -191,6 +196,7 @@ HRESULT TBrowser::GoForward() {
     if (FClosed) {
         return ClosedError;
     }
+    FlushWebMessages();
     ++FHostLoads;
     FInHostLoad = true;
     webkit_web_view_go_forward(View());
@@ -211,7 +217,38 @@ void TBrowser::EvaluateInPage(const std::string& Script) {
                                         nullptr, nullptr, nullptr, nullptr);
 }
 
+void TBrowser::QueueWebMessage(const std::string& Json) {
+    FPendingMessages += DispatchWebMessageScript(Json);
+    if (FFlushQueued) {
+        return;
+    }
+    FFlushQueued = true;
+    // Runs in the next turn of the loop, after the messages that arrived together.
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT,
+        [](gpointer Data) -> gboolean {
+            ComPtr<TBrowser> browser;
+            browser.Attach(static_cast<TBrowser*>(Data));
+            browser->FFlushQueued = false;
+            browser->FlushWebMessages();
+            return G_SOURCE_REMOVE;
+        },
+        ComPtr<TBrowser>(this).Detach(), nullptr);
+}
+
+void TBrowser::FlushWebMessages() {
+    if (FPendingMessages.empty()) {
+        return;
+    }
+    const std::string script = std::move(FPendingMessages);
+    FPendingMessages.clear();
+    if (Alive()) {
+        EvaluateInPage(script);
+    }
+}
+
 void TBrowser::EvaluateInEngineWorld(const std::string& Script) {
+    FlushWebMessages();
     webkit_web_view_evaluate_javascript(View(), Script.c_str(), static_cast<gssize>(Script.size()),
                                         EngineWorld, nullptr, nullptr, nullptr, nullptr);
 }
@@ -275,6 +312,7 @@ HRESULT TBrowser::ExecuteScript(LPCSTR javaScript, ICoreWebView2ExecuteScriptCom
     if (javaScript == nullptr) {
         return E_POINTER;
     }
+    FlushWebMessages();
     auto call = std::make_unique<TPendingCall<ICoreWebView2ExecuteScriptCompletedHandler>>();
     call->Browser = this;
     call->Handler = handler;
@@ -318,7 +356,7 @@ HRESULT TBrowser::PostWebMessageAsJson(LPCSTR webMessageAsJson) {
     if (!FSettings->WebMessageEnabled) {
         return S_OK;
     }
-    EvaluateInPage(DispatchWebMessageScript(webMessageAsJson));
+    QueueWebMessage(webMessageAsJson);
     return S_OK;
 }
 
@@ -334,7 +372,7 @@ HRESULT TBrowser::PostWebMessageAsString(LPCSTR webMessageAsString) {
     }
     const std::string json = nlohmann::json(std::string(webMessageAsString))
                                  .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    EvaluateInPage(DispatchWebMessageScript(json));
+    QueueWebMessage(json);
     return S_OK;
 }
 

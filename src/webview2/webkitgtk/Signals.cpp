@@ -352,6 +352,9 @@ void TBrowser::OnLoadChanged(WebKitLoadEvent Event) {
     const ComPtr<TBrowser> keep(this);
     switch (Event) {
     case WEBKIT_LOAD_STARTED:
+        // NavigationStarting is raised here, not at the policy decision: WebKit asks for
+        // decisions about sub-frames too and does not say which frame one is for, while a load
+        // start is always the main frame's. Cancelling stops the load just begun.
         FProvisional = true;
         if (FErrorPageLoading) {
             return;
