@@ -204,6 +204,23 @@ class RuntimeGateTest(E2ETestCase):
         with open(app.path("pkexec-log")) as f:
             self.assertEqual(f.read().splitlines()[1:], ["/silent", "/install"])
 
+    def test_an_installer_left_by_an_earlier_start_is_used_as_it_is(self):
+        app = self.pack_gate()
+        folder = self.data_folder(app)
+        os.makedirs(folder)
+        earlier = os.path.join(folder, "WebView2Installer.exe")
+        with open(earlier, "w") as f:
+            f.write('#!/bin/sh\necho earlier >"$VTR_E2E_DIR/installer-args"\nexit 1\n')
+        os.chmod(earlier, 0o644)  # as an extraction leaves it: not executable
+        proc = self.start_gate(app)
+        wait_window(proc, "Confirm")
+        key("Return")
+        wait_window(proc, "Error")
+        with open(app.path("installer-args")) as f:
+            self.assertEqual(f.read(), "earlier\n")
+        key("Return")
+        self.assertEqual(proc.wait(timeout=20), 0)
+
     def test_successful_installation_starts_the_application_again(self):
         # The real engine, with WebKit's helper programs missing until the installer has run.
         app = self.pack({"IndexHtml": "ready.html"},

@@ -110,7 +110,22 @@ struct TDialogContent {
     std::vector<std::string> Captions; // left to right
     std::vector<int> Results;          // left to right
     int DefaultResult = 0;
+    std::string Icon; // the icon's name
 };
+
+void FindIcon(GtkWidget* Widget, std::string& Icon) {
+    if (GTK_IS_IMAGE(Widget) && gtk_image_get_storage_type(GTK_IMAGE(Widget)) == GTK_IMAGE_ICON_NAME) {
+        const gchar* name = nullptr;
+        gtk_image_get_icon_name(GTK_IMAGE(Widget), &name, nullptr);
+        Icon = name != nullptr ? name : "";
+    } else if (GTK_IS_CONTAINER(Widget)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(Widget));
+        for (GList* c = children; c != nullptr; c = c->next) {
+            FindIcon(GTK_WIDGET(c->data), Icon);
+        }
+        g_list_free(children);
+    }
+}
 
 TDialogContent ReadDialog(GtkWindow* Window) {
     TDialogContent c;
@@ -128,6 +143,7 @@ TDialogContent ReadDialog(GtkWindow* Window) {
             buttons.emplace_back(a.x, b);
         }
     }
+    FindIcon(GTK_WIDGET(Window), c.Icon);
     std::sort(buttons.begin(), buttons.end(), [](const auto& l, const auto& r) { return l.first < r.first; });
     for (const auto& [x, b] : buttons) {
         c.Captions.push_back(gtk_button_get_label(GTK_BUTTON(b)));
@@ -230,6 +246,7 @@ TEST(LocalizedDialogs, ErrorAndQuestionInEveryLanguage) {
         EXPECT_EQ(error.Text, Runtime::GetLocalizedMessage(Runtime::lmRuntimeRequired));
         EXPECT_EQ(error.Captions, std::vector<std::string>{c.Accept});
         EXPECT_EQ(error.Results, std::vector<int>{mrYes});
+        EXPECT_EQ(error.Icon, "dialog-error");
 
         TDialogContent question;
         WhenShown(ShownMessageDialog, [&](GtkWindow* w) {
@@ -246,6 +263,7 @@ TEST(LocalizedDialogs, ErrorAndQuestionInEveryLanguage) {
         EXPECT_EQ(question.Captions, (std::vector<std::string>{c.Accept, c.Cancel}));
         EXPECT_EQ(question.Results, (std::vector<int>{mrYes, mrCancel}));
         EXPECT_EQ(question.DefaultResult, mrYes);
+        EXPECT_EQ(question.Icon, "dialog-question");
         EXPECT_EQ(answer, mrYes) << "Enter presses the default button, Yes captioned " << c.Accept;
     }
     // The other error dialogs, for the record.
