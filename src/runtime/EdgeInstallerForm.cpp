@@ -1,5 +1,7 @@
 #include "runtime/EdgeInstallerForm.h"
 
+#include "forms/BorderIcons.h"
+
 namespace Runtime {
 
 namespace {
@@ -43,6 +45,8 @@ void TEdgeInstallerForm::FormCloseQuery(Forms::TObject* /*Sender*/, bool& CanClo
 
 void TEdgeInstallerForm::WindowCreated() {
     Win11Forms::TForm::WindowCreated();
+    // A plain pop-up: no window menu, nothing to resize by.
+    Forms::ApplyBorderIcons(*this, 0);
     // An application that is starting: over the window and the indicator alike.
     SetCursorName("progress");
 }

@@ -487,6 +487,8 @@ TEST(EdgeInstallerForm, BorderlessRoundedCentredAndRefusesToClose) {
     EXPECT_EQ(g.X, (1280 - 80) / 2);
     EXPECT_EQ(g.Y, (1024 - 80) / 2);
     EXPECT_FALSE(gtk_window_get_decorated(WindowOf(splash)));
+    const std::string actions = RunCommand("xprop -id " + std::to_string(xid) + " _NET_WM_ALLOWED_ACTIONS");
+    EXPECT_EQ(actions.find("_NET_WM_ACTION_RESIZE"), std::string::npos) << actions;
     TActivityIndicator* indicator = splash.ActivityIndicator();
     EXPECT_EQ(indicator->Left(), 9);
     EXPECT_EQ(indicator->Top(), 8);
