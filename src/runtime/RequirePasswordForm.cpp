@@ -66,9 +66,9 @@ void TRequirePasswordForm::WindowCreated() {
 
 void TRequirePasswordForm::ClientAreaResized(int AWidth, int AHeight) {
     Win11Forms::TForm::ClientAreaResized(AWidth, AHeight);
-    // The window manager's frame is known only once the window is on screen; the layout's
-    // client area is what must come out, so the outer size follows the real frame.
-    // A window manager that refuses the size gets a few tries, not an endless loop.
+    // The window manager's frame is known only once the window is on screen, and the client
+    // area is what must come out: the outer size follows the real frame. A window manager
+    // that refuses the size gets a few tries, not an endless loop.
     if ((AWidth != DesignClientWidth || AHeight != DesignClientHeight) && FSizeCorrections < 3) {
         ++FSizeCorrections;
         SetClientSize(DesignClientWidth, DesignClientHeight);
