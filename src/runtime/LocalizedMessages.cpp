@@ -1,8 +1,10 @@
 #include "runtime/LocalizedMessages.h"
 
+#include "forms/Application.h"
 #include "platform/Locale.h"
 
 #include <array>
+#include <iostream>
 
 namespace Runtime {
 
@@ -25,6 +27,11 @@ std::string GetLocalizedMessage(int MessageIndex) {
 
 int ShowMessageDialog(const std::string& Msg, Forms::TMsgDlgType DlgType, Forms::TMsgDlgButtons Buttons,
                       const std::vector<std::string>& Captions, const std::string& Title) {
+    if (!Forms::Application().Initialized()) {
+        // No display to ask on: the message goes to standard error and counts as declined.
+        std::cerr << Title << ": " << Msg << std::endl;
+        return Forms::mrCancel;
+    }
     Forms::TMessageDialog dialog(Msg, DlgType, Buttons);
     dialog.SetTitle(Title);
     for (int k = 0; k < dialog.ButtonCount() && k < static_cast<int>(Captions.size()); ++k) {

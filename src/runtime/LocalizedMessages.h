@@ -28,7 +28,8 @@ std::string GetLocalizedMessage(int MessageIndex);
 
 // The standard modal message dialog for Msg with its buttons in their fixed order; the k-th
 // button takes Captions[k] where there is one. Returns the modal result of the button pressed
-// (Cancel when the dialog is closed otherwise).
+// (Cancel when the dialog is closed otherwise). Without a display the text goes to standard
+// error and the result is Cancel.
 int ShowMessageDialog(const std::string& Msg, Forms::TMsgDlgType DlgType, Forms::TMsgDlgButtons Buttons,
                       const std::vector<std::string>& Captions, const std::string& Title);
 

@@ -10,6 +10,7 @@
 #include "runtime/ExeZipLoader.h"
 #include "runtime/MainForm.h"
 #include "shared/ProgramParams.h"
+#include "shared/SysUtils.h"
 
 #include <cstdlib>
 #include <exception>
@@ -45,6 +46,8 @@ int RunApplication() {
     });
     Forms::TStyleManager::SetErrorPresenter(&ShowStyleNotFound);
     Shared::TExeUtils::SetInvalidApplicationHandler(&ShowInvalidApplication);
+    // Waiting for the runtime's installer stops when the application is asked to end.
+    Shared::TSysUtils::ApplicationTerminated = [] { return Forms::Application().Terminated(); };
 
     InitializeRuntime();
 

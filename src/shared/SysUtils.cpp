@@ -13,6 +13,8 @@
 #include "shared/FileMask.h"
 #include "shared/StrUtils.h"
 #include "shared/Unicode.h"
+#include "webview2/Com.h"
+#include "webview2/Loader.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -158,6 +160,23 @@ bool TSysUtils::DeleteDirectory(const std::string& DirPath) {
     }
     fs::remove_all(DirPath, ec);
     return ec ? Fail(ec) : true;
+}
+
+bool TSysUtils::CheckEdgeIsInstalled(const std::string& EdgeLoaderDllPath) {
+    std::error_code ec;
+    if (EdgeLoaderDllPath.empty() || !fs::is_regular_file(EdgeLoaderDllPath, ec)) {
+        return FailErrno(ENOENT);
+    }
+    std::string why;
+    const auto library = WebView2::TEngineLibrary::Load(EdgeLoaderDllPath, &why);
+    if (!library) {
+        Platform::SetLastErrorText(why);
+        return false;
+    }
+    // Only the text counts: an engine may report success without one, or fail with one.
+    WebView2::LPSTR version = nullptr;
+    library->GetAvailableCoreWebView2BrowserVersionString(nullptr, &version);
+    return !WebView2::TakeString(version).empty();
 }
 
 bool TSysUtils::RestartApplication() {

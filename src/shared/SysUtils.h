@@ -35,6 +35,9 @@ public:
     static std::string GetLocalAppDataDirPath();
     static std::string GetTempDirPath();
     static bool DeleteDirectory(const std::string& DirPath);
+    // True only when the engine library at EdgeLoaderDllPath loads and reports a browser it
+    // can use (a non-empty available version).
+    static bool CheckEdgeIsInstalled(const std::string& EdgeLoaderDllPath);
 
     // Members nothing in the runtime calls.
     static bool RestartApplication();

@@ -21,7 +21,7 @@ def run(*cmd, **kw):
 class PackedApp:
     """One packed copy of the probe, in its own folder, with its own data folder."""
 
-    def __init__(self, ini, webviewjs=None, name="probe"):
+    def __init__(self, ini, webviewjs=None, name="probe", pack_args=()):
         self.dir = tempfile.mkdtemp(prefix="vtr-e2e-")
         self.exe = os.path.join(self.dir, name)
         self.data_home = os.path.join(self.dir, "data")
@@ -36,12 +36,15 @@ class PackedApp:
         cmd = [os.path.join(BIN_DIR, "vtr-pack"), PROBE, "-o", self.exe, "--ini", ini_path, "-q"]
         if webviewjs:
             cmd += ["--webviewjs", webviewjs]
+        cmd += list(pack_args)
         result = run(*cmd)
         if result.returncode != 0:
             raise RuntimeError("vtr-pack failed: " + result.stderr)
 
-    def start(self, *args):
-        env = dict(os.environ, XDG_DATA_HOME=self.data_home)
+    def start(self, *args, env=None):
+        """Starts the executable; env adds variables to the test's own (None removes one)."""
+        env = {k: v for k, v in dict(os.environ, XDG_DATA_HOME=self.data_home, **(env or {})).items()
+               if v is not None}
         proc = subprocess.Popen([self.exe, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                                 text=True)
         self.procs.append(proc)

@@ -133,6 +133,10 @@ std::string HelpText() {
            "                        (default: libvtr-engine-webkitgtk.so beside vtr-pack)\n"
            "  --webviewjs FILE      a script run in every page before its own, stored as vtr-webviewjs\n"
            "  --installer FILE      the browser runtime installer, stored as WebView2Installer.exe\n"
+           "  --default-installer   ship a script as the installer that installs WebKitGTK 4.1\n"
+           "                        through the system's package manager (apt, dnf, zypper,\n"
+           "                        pacman or apk); the application runs it with pkexec when\n"
+           "                        it finds no usable engine\n"
            "  --ini FILE            use FILE as vtr.ini, byte for byte, instead of the options below\n"
            "\n"
            "Configuration (vtr.ini, section [App]); each option writes one key. Only the options\n"
@@ -214,6 +218,13 @@ TPackOptions ParseCommandLine(const std::vector<std::string>& Args) {
             o.Quiet = true;
             continue;
         }
+        if (name == "--default-installer") {
+            if (hasValue) {
+                throw EUsageError("--default-installer takes no value");
+            }
+            o.DefaultInstaller = true;
+            continue;
+        }
         if (name == "-o") {
             name = "--output";
         }
@@ -282,6 +293,9 @@ TPackOptions ParseCommandLine(const std::vector<std::string>& Args) {
         throw EUsageError("--ini cannot be combined with key options such as --" +
                           TStrUtils::LowerCaseAscii(o.IniValues.front().first) +
                           ": vtr.ini comes either from the file or from options");
+    }
+    if (o.DefaultInstaller && !o.Installer.empty()) {
+        throw EUsageError("--installer and --default-installer both name the installer; give one of them");
     }
     if (o.AppDir.empty()) {
         throw EUsageError("no application folder given (see vtr-pack --help)");

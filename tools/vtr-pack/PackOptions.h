@@ -42,12 +42,13 @@ const std::vector<TVersionKey>& VersionKeys();
 struct TPackOptions {
     std::string AppDir;
     std::string Output;
-    std::string Runtime;   // empty: the runtime "vtr" beside vtr-pack
-    std::string IniFile;   // empty: vtr.ini is written from IniValues
-    std::string Engine;    // stored as WebView2LoaderWin64.dll
-    std::string WebviewJs; // stored as vtr-webviewjs
-    std::string Installer; // stored as WebView2Installer.exe
-    std::string Icon;      // a Windows runtime's new main icon
+    std::string Runtime;           // empty: the runtime "vtr" beside vtr-pack
+    std::string IniFile;           // empty: vtr.ini is written from IniValues
+    std::string Engine;            // stored as WebView2LoaderWin64.dll
+    std::string WebviewJs;         // stored as vtr-webviewjs
+    std::string Installer;         // stored as WebView2Installer.exe
+    bool DefaultInstaller = false; // the built-in WebKitGTK installer script as the installer
+    std::string Icon;              // a Windows runtime's new main icon
     // Version strings of a Windows runtime: key (as in VersionKeys) and new value.
     std::vector<std::pair<std::string, std::string>> VersionValues;
     // Key and value as given; values of Boolean keys already read as "1" or "0".

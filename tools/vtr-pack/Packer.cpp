@@ -1,5 +1,7 @@
 #include "Packer.h"
 
+#include "DefaultInstaller.h"
+
 #include "platform/ExecutablePath.h"
 #include "shared/ArchiveConventions.h"
 #include "shared/ExeHeaders.h"
@@ -417,6 +419,9 @@ TPackResult Pack(const TPackOptions& Options) {
         }
     }
 
+    if (Options.DefaultInstaller && !Options.Installer.empty()) {
+        throw EUsageError("--installer and --default-installer both name the installer; give one of them");
+    }
     std::vector<TSource> sources;
     sources.push_back({std::string(Archive::IniEntry), false, ini.Text, {}, ini.Text.size()});
     const std::pair<const std::string*, std::pair<const char*, std::string_view>> files[] = {
@@ -428,6 +433,10 @@ TPackResult Pack(const TPackOptions& Options) {
         if (!path->empty()) {
             const std::uint64_t size = CheckInputFile(what.first, *path);
             sources.push_back({std::string(what.second), false, {}, *path, size});
+        }
+        if (what.second == Archive::InstallerEntry && Options.DefaultInstaller) {
+            const std::string script(DefaultInstallerScript());
+            sources.push_back({std::string(Archive::InstallerEntry), false, script, {}, script.size()});
         }
     }
     if (engine.empty()) {

@@ -42,18 +42,23 @@ struct TMessageDialog::TImpl {
 TMessageDialog::TMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons)
     : FImpl(std::make_unique<TImpl>()) {
     GtkMessageType type = GTK_MESSAGE_OTHER;
+    const char* icon = nullptr;
     switch (DlgType) {
     case mtWarning:
         type = GTK_MESSAGE_WARNING;
+        icon = "dialog-warning";
         break;
     case mtError:
         type = GTK_MESSAGE_ERROR;
+        icon = "dialog-error";
         break;
     case mtInformation:
         type = GTK_MESSAGE_INFO;
+        icon = "dialog-information";
         break;
     case mtConfirmation:
         type = GTK_MESSAGE_QUESTION;
+        icon = "dialog-question";
         break;
     case mtCustom:
         type = GTK_MESSAGE_OTHER;
@@ -64,6 +69,16 @@ TMessageDialog::TMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsg
     GtkWidget* dialog =
         gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, type, GTK_BUTTONS_NONE, "%s", Msg.c_str());
     FImpl->Dialog = GTK_WIDGET(g_object_ref_sink(dialog));
+    // GTK 3 message dialogs show no icon of their own; the type's icon goes before the text.
+    GtkWidget* messageArea = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
+    GtkWidget* row = gtk_widget_get_parent(messageArea);
+    if (icon != nullptr && row != nullptr && GTK_IS_BOX(row)) {
+        GtkWidget* image = gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_DIALOG);
+        gtk_widget_set_valign(image, GTK_ALIGN_START);
+        gtk_box_pack_start(GTK_BOX(row), image, FALSE, FALSE, 0);
+        gtk_box_reorder_child(GTK_BOX(row), image, 0);
+        gtk_widget_show(image);
+    }
     for (const TButtonKind& kind : ButtonKinds) {
         if ((Buttons & kind.Button) == 0) {
             continue;

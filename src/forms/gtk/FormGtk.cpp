@@ -77,6 +77,15 @@ int TForm::TFormImpl::MenuHeight() const {
     return natural;
 }
 
+void TForm::TFormImpl::FixContentSize(int Width, int Height) {
+    // GTK gives a window the user cannot resize the size its content asks for, whatever
+    // gtk_window_resize says: the content asks for exactly the form's size then.
+    if (Box != nullptr && Window != nullptr) {
+        const bool fixed = !gtk_window_get_resizable(Window);
+        gtk_widget_set_size_request(Box, fixed ? Width : -1, fixed ? Height : -1);
+    }
+}
+
 void TForm::TFormImpl::ContentSizeFor(int OuterWidth, int OuterHeight, int& Width, int& Height) const {
     Width = std::max(1, OuterWidth - Extents.Left - Extents.Right);
     Height = std::max(1, OuterHeight - Extents.Top - Extents.Bottom);
@@ -380,6 +389,10 @@ void TForm::ApplyBorder() {
     gtk_window_set_decorated(window, decorated);
     gtk_window_set_resizable(window, resizable);
     gtk_window_set_deletable(window, TRUE);
+    int width = 0;
+    int height = 0;
+    FFormImpl->ContentSizeFor(Width(), Height(), width, height);
+    FFormImpl->FixContentSize(width, height);
     if (remap) {
         FFormImpl->PlacementPending = true;
         gtk_widget_show(GTK_WIDGET(window));
@@ -459,6 +472,7 @@ void TForm::ApplyGeometry() {
         outerHeight = std::min(outerHeight, FConstraints.MaxHeight);
     }
     FFormImpl->ContentSizeFor(outerWidth, outerHeight, width, height);
+    FFormImpl->FixContentSize(width, height);
     if (FWindowState == wsNormal) {
         FFormImpl->RequestedWidth = width;
         FFormImpl->RequestedHeight = height;

@@ -40,6 +40,9 @@ struct TForm::TFormImpl {
     int MenuHeight() const;
     // Content size for the form's outer size.
     void ContentSizeFor(int OuterWidth, int OuterHeight, int& Width, int& Height) const;
+    // Makes a window that cannot be resized take this content size (and undoes that for one
+    // that can).
+    void FixContentSize(int Width, int Height);
 
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer Data);
     static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* Event, gpointer Data);
