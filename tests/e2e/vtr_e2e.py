@@ -40,10 +40,10 @@ class PackedApp:
         if result.returncode != 0:
             raise RuntimeError("vtr-pack failed: " + result.stderr)
 
-    def start(self, *args):
-        env = dict(os.environ, XDG_DATA_HOME=self.data_home)
+    def start(self, *args, env=None, cwd=None):
+        env = {**os.environ, "XDG_DATA_HOME": self.data_home, **(env or {})}
         proc = subprocess.Popen([self.exe, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                                text=True)
+                                text=True, cwd=cwd)
         self.procs.append(proc)
         return proc
 
