@@ -93,7 +93,7 @@ void TBrowserExternalModule::WindowSetStyle(const std::string& Uuid, const nlohm
 
 void TBrowserExternalModule::WindowGetState(const std::string& Uuid, const nlohmann::json&) {
     const Forms::TWindowState state = FMainForm != nullptr ? FMainForm->WindowState() : Forms::wsNormal;
-    const char* name = state == Forms::wsMinimized ? "minimized"
+    const char* name = state == Forms::wsMinimized   ? "minimized"
                        : state == Forms::wsMaximized ? "maximized"
                                                      : "normal";
     PostSuccess(Uuid, TextResult(name));

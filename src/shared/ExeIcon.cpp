@@ -47,7 +47,8 @@ std::string ExtractExeIconFile(const TPeImage& Image, int Size) {
         if (at + GroupEntrySize > group->size()) {
             break;
         }
-        const int width = static_cast<unsigned char>((*group)[at]) == 0 ? 256 : static_cast<unsigned char>((*group)[at]);
+        const int width =
+            static_cast<unsigned char>((*group)[at]) == 0 ? 256 : static_cast<unsigned char>((*group)[at]);
         const int depth = GetU16(*group, at + 6);
         const int distance = std::abs(width - Size);
         if (distance < bestDistance || (distance == bestDistance && depth > bestDepth)) {

@@ -51,7 +51,8 @@ private:
     std::map<int, TFunctionEntry> FTable;
 };
 
-bool IsWellFormedRequest(const std::string& Text, const std::map<int, TBrowserExternalModule::TFunctionEntry>& Table,
+bool IsWellFormedRequest(const std::string& Text,
+                         const std::map<int, TBrowserExternalModule::TFunctionEntry>& Table,
                          std::string& Uuid) {
     try {
         const Shared::TBridgeRequest request = Shared::ParseBridgeRequest(Text);
@@ -90,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!replies.empty() && uuid.find_first_of("\"\\") == std::string::npos &&
         std::all_of(uuid.begin(), uuid.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x20; })) {
         const auto reply = nlohmann::json::parse(replies.front(), nullptr, false);
-        if (!reply.is_object() || reply.value("uuid", std::string("\x01")) != uuid || !reply["success"].is_boolean()) {
+        if (!reply.is_object() || reply.value("uuid", std::string("\x01")) != uuid ||
+            !reply["success"].is_boolean()) {
             std::abort();
         }
     }

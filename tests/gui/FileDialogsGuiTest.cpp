@@ -84,10 +84,12 @@ bool RunAndAnswer(TCustomFileDialog& Dialog, TSeen& Seen, gint Response,
             }
             g_slist_free(filters);
             if (gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_SAVE) {
-                std::unique_ptr<gchar, decltype(&g_free)> name(gtk_file_chooser_get_current_name(chooser), &g_free);
+                std::unique_ptr<gchar, decltype(&g_free)> name(gtk_file_chooser_get_current_name(chooser),
+                                                               &g_free);
                 seen.CurrentName = name ? name.get() : "";
             }
-            std::unique_ptr<gchar, decltype(&g_free)> folder(gtk_file_chooser_get_current_folder(chooser), &g_free);
+            std::unique_ptr<gchar, decltype(&g_free)> folder(gtk_file_chooser_get_current_folder(chooser),
+                                                             &g_free);
             seen.Folder = folder ? folder.get() : "";
             seen.OverwritePrompt = gtk_file_chooser_get_do_overwrite_confirmation(chooser) != FALSE;
             seen.Modal = gtk_window_get_modal(GTK_WINDOW(chooser)) != FALSE;
@@ -131,8 +133,9 @@ TEST_F(FileDialogs, OpenOffersOurFiltersOwnedByTheActiveForm) {
     EXPECT_EQ(seen.Title, "Pick a file");
     EXPECT_EQ(seen.Filters, (std::vector<std::string>{"Text files", "All files", "Pictures"}));
     // notes.TXT, README, photo.Jpg, a.txt.bak
-    EXPECT_EQ(seen.Lets, (std::vector<std::vector<bool>>{
-                             {true, false, false, false}, {true, true, true, true}, {false, false, true, false}}));
+    EXPECT_EQ(seen.Lets,
+              (std::vector<std::vector<bool>>{
+                  {true, false, false, false}, {true, true, true, true}, {false, false, true, false}}));
     EXPECT_EQ(seen.Folder, FDir.string());
     EXPECT_TRUE(seen.Modal);
     EXPECT_EQ(seen.Owner, owner.FormImpl().Window);

@@ -83,7 +83,8 @@ struct TArchive {
         Bytes = std::string(target.View());
         if (damage) {
             // One byte of the entry's data, behind its local header, name and cipher header.
-            const auto at = Bytes.find("app/data/list.json") + std::string("app/data/list.json").size() + 12 + 2;
+            const auto at =
+                Bytes.find("app/data/list.json") + std::string("app/data/list.json").size() + 12 + 2;
             Bytes[at] = static_cast<char>(Bytes[at] ^ 0x5A);
         }
         Zip.SetPassword(Shared::Archive::Password);
@@ -104,9 +105,9 @@ TEST_F(BridgeModule, FileAndFolderQueriesFollowLinksAndTellFilesFromFolders) {
         bool IsFile;
         bool IsFolder;
     };
-    for (const TCase& c : {TCase{"file.txt", true, false}, TCase{"link.txt", true, false},
-                           TCase{"folder", false, true}, TCase{"folder-link", false, true},
-                           TCase{"none", false, false}}) {
+    for (const TCase& c :
+         {TCase{"file.txt", true, false}, TCase{"link.txt", true, false}, TCase{"folder", false, true},
+          TCase{"folder-link", false, true}, TCase{"none", false, false}}) {
         EXPECT_EQ(Result(30001, {{"filePath", P(c.Name)}}), c.IsFile) << c.Name;
         EXPECT_EQ(Result(40001, {{"dirPath", P(c.Name)}}), c.IsFolder) << c.Name;
     }
@@ -166,7 +167,8 @@ TEST_F(BridgeModule, WritesReportTheSystemsTextAndKeepTheOldFile) {
     WriteFile(FDir / "old.txt", "old");
     fs::create_directory(FDir / "folder");
     EXPECT_EQ(Result(30003, {{"filePath", P("folder")}, {"contents", "x"}}, false), "Is a directory");
-    EXPECT_EQ(Result(90001, {{"filePath", P("old.txt/x.bin")}, {"contents", "YQ=="}}, false), "Not a directory");
+    EXPECT_EQ(Result(90001, {{"filePath", P("old.txt/x.bin")}, {"contents", "YQ=="}}, false),
+              "Not a directory");
     // contents given as an object: caught like any error of the write, the old file stays.
     EXPECT_EQ(Result(30003, {{"filePath", P("old.txt")}, {"contents", json::array()}}, false),
               "Cannot read an object or array as text");
@@ -259,11 +261,11 @@ TEST(ZoomFactor, WrittenInTheUsersFormatReadWithAPoint) {
         bool Converts;
         double Value;
     };
-    for (const TCase& c : {TCase{"1.5", true, 1.5}, TCase{" 2 ", true, 2}, TCase{"+.5", true, 0.5},
-                           TCase{"1e1", true, 10}, TCase{"-1", true, -1}, TCase{"1,5", false, 0},
-                           TCase{"", false, 0}, TCase{"abc", false, 0}, TCase{"inf", false, 0},
-                           TCase{"nan", false, 0}, TCase{"1e999", false, 0}, TCase{"1.5x", false, 0},
-                           TCase{"+-1", false, 0}}) {
+    for (const TCase& c :
+         {TCase{"1.5", true, 1.5}, TCase{" 2 ", true, 2}, TCase{"+.5", true, 0.5}, TCase{"1e1", true, 10},
+          TCase{"-1", true, -1}, TCase{"1,5", false, 0}, TCase{"", false, 0}, TCase{"abc", false, 0},
+          TCase{"inf", false, 0}, TCase{"nan", false, 0}, TCase{"1e999", false, 0}, TCase{"1.5x", false, 0},
+          TCase{"+-1", false, 0}}) {
         double value = 0;
         EXPECT_EQ(Shared::TryParseZoomFactor(c.Text, value), c.Converts) << c.Text;
         if (c.Converts) {

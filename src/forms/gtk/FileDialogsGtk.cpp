@@ -26,8 +26,9 @@ void AddFilter(GtkFileChooser* Chooser, const TFileTypeItem& Item) {
     GtkFileFilter* filter = gtk_file_filter_new();
     gtk_file_filter_set_name(filter, Item.DisplayName.c_str());
     auto copy = std::make_unique<TFileTypeItem>(Item);
-    gtk_file_filter_add_custom(filter, GTK_FILE_FILTER_DISPLAY_NAME, &FilterMatches, copy.release(),
-                               [](gpointer Data) { std::unique_ptr<TFileTypeItem>(static_cast<TFileTypeItem*>(Data)); });
+    gtk_file_filter_add_custom(
+        filter, GTK_FILE_FILTER_DISPLAY_NAME, &FilterMatches, copy.release(),
+        [](gpointer Data) { const std::unique_ptr<TFileTypeItem> owned(static_cast<TFileTypeItem*>(Data)); });
     gtk_file_chooser_add_filter(Chooser, filter);
 }
 
@@ -38,22 +39,21 @@ void ApplyFileName(GtkFileChooser* Chooser, const std::string& FileName, bool Sa
     std::error_code ec;
     const fs::path current = fs::current_path(ec);
     if (FileName.empty()) {
-        if (!ec) {
+        if (!current.empty()) {
             gtk_file_chooser_set_current_folder(Chooser, current.c_str());
         }
         return;
     }
-    const fs::path path = fs::absolute(FileName, ec);
-    if (!ec && fs::is_regular_file(path, ec)) {
+    const fs::path path = current.empty() ? fs::path(FileName) : current / FileName;
+    if (fs::is_regular_file(path, ec)) {
         gtk_file_chooser_set_filename(Chooser, path.c_str());
         return;
     }
-    const fs::path folder = ec ? current : path.parent_path();
-    if (fs::is_directory(folder, ec)) {
-        gtk_file_chooser_set_current_folder(Chooser, folder.c_str());
+    if (fs::is_directory(path.parent_path(), ec)) {
+        gtk_file_chooser_set_current_folder(Chooser, path.parent_path().c_str());
     }
     if (Save) {
-        gtk_file_chooser_set_current_name(Chooser, fs::path(FileName).filename().c_str());
+        gtk_file_chooser_set_current_name(Chooser, path.filename().c_str());
     }
 }
 
