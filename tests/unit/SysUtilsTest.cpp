@@ -11,6 +11,12 @@
 using Shared::TSysUtils;
 namespace fs = std::filesystem;
 
+// Fontconfig keeps its font patterns in caches that the leak checker cannot trace (text
+// measurement loads them); they are the library's own, not ours.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+
 namespace {
 
 class ScopedEnv {

@@ -104,8 +104,9 @@ bool FileIconImage(const std::string& Path, int Size, TPixelImage& Image) {
 }
 
 int TextWidth(const std::string& Family, int PointSize, bool Bold, bool Italic, const std::string& Text) {
-    TObjectPtr<PangoFontMap> fontMap(pango_cairo_font_map_new());
-    TObjectPtr<PangoContext> context(pango_font_map_create_context(fontMap.get()));
+    // The thread's shared font map: made once, it keeps the fonts it has loaded.
+    PangoFontMap* fontMap = pango_cairo_font_map_get_default();
+    TObjectPtr<PangoContext> context(pango_font_map_create_context(fontMap));
     pango_cairo_context_set_resolution(context.get(), 96.0);
     std::unique_ptr<PangoFontDescription, TFontDescriptionFree> font(pango_font_description_new());
     pango_font_description_set_family(font.get(), Family.c_str());
