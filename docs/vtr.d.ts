@@ -243,9 +243,10 @@ declare namespace Vtr {
          */
         writeTextFile(args: WriteTextFileArgs): Promise<true>;
         /**
-         * 30004, runtime only. Copies an entry of the application's archive to a file. Resolves
-         * true. Rejects "Missing sourceFile", "Missing targetFile", "File not found" (the target
-         * is left untouched), or with the system's error text.
+         * 30004, runtime only. Copies an entry of the application's archive to a file, replacing
+         * it in one step. Resolves true. Rejects "Missing sourceFile", "Missing targetFile", "File
+         * not found", "The file in the archive is damaged" (the target is left untouched), or with
+         * the system's error text (a target that cannot be created, for one).
          */
         extractFile(args: ExtractFileArgs): Promise<true>;
     }

@@ -1,5 +1,7 @@
 #include "shared/BridgeFiles.h"
 
+#include "shared/StrUtils.h"
+
 namespace Shared {
 
 std::string ResolveBridgePath(std::string_view Path, std::string_view AppDirPath) {
@@ -35,6 +37,17 @@ std::string MakeTextFileBytes(std::string_view Contents) {
         }
     }
     return out;
+}
+
+std::vector<std::pair<std::string, std::string>> ParseFileTypes(std::string_view FileTypes) {
+    std::vector<std::pair<std::string, std::string>> filters;
+    for (const std::string& entry : TStrUtils::ExplodeStrings(";", FileTypes)) {
+        TArrayStrings parts = TStrUtils::ExplodeStrings("|", entry);
+        if (parts.size() == 2) {
+            filters.emplace_back(std::move(parts[0]), std::move(parts[1]));
+        }
+    }
+    return filters;
 }
 
 } // namespace Shared

@@ -2,6 +2,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace Shared {
 
@@ -13,5 +15,9 @@ std::string ResolveBridgePath(std::string_view Path, std::string_view AppDirPath
 // followed by CR LF. CR LF, CR and LF end lines; a final break starts no further line; a NUL
 // character ends the text.
 std::string MakeTextFileBytes(std::string_view Contents);
+
+// The filters of a dialog's file-type list: entries separated by ";", each a display name and
+// a mask separated by "|". An entry that does not split into exactly two parts is dropped.
+std::vector<std::pair<std::string, std::string>> ParseFileTypes(std::string_view FileTypes);
 
 } // namespace Shared

@@ -24,6 +24,9 @@ void TBrowserExternalModule::DataModuleCreate() {
     FBrowserForm = nullptr;
     OnAppCloseRequest = nullptr;
     FInFullscreen = false;
+    FFileOpenDialog = std::make_unique<Forms::TFileOpenDialog>();
+    FFileSaveDialog = std::make_unique<Forms::TFileSaveDialog>();
+    FAlive = std::make_shared<TBrowserExternalModule*>(this);
     FBrowserExternalForm = std::make_unique<TBrowserExternalForm>();
 }
 
@@ -33,6 +36,7 @@ void TBrowserExternalModule::DataModuleDestroy() {
     FProjectINI = nullptr;
     FBrowserForm = nullptr;
     OnAppCloseRequest = nullptr;
+    FAlive.reset();
     FBrowserExternalForm.reset();
 }
 
@@ -77,7 +81,7 @@ void TBrowserExternalModule::Dispatch(const std::string& AsString, const std::st
     if (!TStrUtils::TryStrToInt(request.IdText, id)) {
         return;
     }
-    const auto& table = FunctionTable();
+    const auto& table = Functions();
     const auto found = table.find(id);
     if (found == table.end()) {
         return;

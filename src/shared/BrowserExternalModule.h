@@ -4,12 +4,14 @@
 // function id and posts one reply per request.
 
 #include "forms/Classes.h"
+#include "forms/FileDialogs.h"
 #include "forms/Forms.h"
 #include "shared/BridgeProtocol.h"
 #include "shared/EdgeEx.h"
 #include "shared/ExeZip.h"
 #include "shared/IniDocument.h"
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
@@ -66,14 +68,53 @@ public:
     };
     // Every function of the bridge by id.
     static const std::map<int, TFunctionEntry>& FunctionTable();
+    // The table the dispatcher selects from: FunctionTable(), unless a fuzzer or test that
+    // must not touch the machine gives its own.
+    virtual const std::map<int, TFunctionEntry>& Functions() const { return FunctionTable(); }
 
     // Functions: application and window.
     void Hello(const std::string& Uuid, const nlohmann::json& Data);
     void IsRuntime(const std::string& Uuid, const nlohmann::json& Data);
     void AppClose(const std::string& Uuid, const nlohmann::json& Data);
+    void AppInFullscreen(const std::string& Uuid, const nlohmann::json& Data);
+    void AppEnterFullscreen(const std::string& Uuid, const nlohmann::json& Data);
+    void AppExitFullscreen(const std::string& Uuid, const nlohmann::json& Data);
+    void AppGetArgs(const std::string& Uuid, const nlohmann::json& Data);
+    void WindowGetStyle(const std::string& Uuid, const nlohmann::json& Data);
+    void WindowSetStyle(const std::string& Uuid, const nlohmann::json& Data);
+    void WindowGetState(const std::string& Uuid, const nlohmann::json& Data);
+    void WindowSetState(const std::string& Uuid, const nlohmann::json& Data);
+    void WindowGetTitle(const std::string& Uuid, const nlohmann::json& Data);
+    void WindowSetTitle(const std::string& Uuid, const nlohmann::json& Data);
+    void WindowGetZoom(const std::string& Uuid, const nlohmann::json& Data);
+    void WindowSetZoom(const std::string& Uuid, const nlohmann::json& Data);
 
-    // Functions: files, folders and Base64.
+    // Functions: dialogs, files, folders and Base64.
+    void DialogsOpenFile(const std::string& Uuid, const nlohmann::json& Data);
+    void DialogsSaveFile(const std::string& Uuid, const nlohmann::json& Data);
+    void FilesFileExists(const std::string& Uuid, const nlohmann::json& Data);
+    void FilesDeleteFile(const std::string& Uuid, const nlohmann::json& Data);
     void FilesWriteTextFile(const std::string& Uuid, const nlohmann::json& Data);
+    void FilesExtractFile(const std::string& Uuid, const nlohmann::json& Data);
+    void FoldersDirExists(const std::string& Uuid, const nlohmann::json& Data);
+    void FoldersDeleteDir(const std::string& Uuid, const nlohmann::json& Data);
+    void FoldersGetTempDir(const std::string& Uuid, const nlohmann::json& Data);
+    void FoldersGetUserDocumentsDir(const std::string& Uuid, const nlohmann::json& Data);
+    void FoldersGetUserDesktopDir(const std::string& Uuid, const nlohmann::json& Data);
+    void FoldersGetAppExecutableDir(const std::string& Uuid, const nlohmann::json& Data);
+    void FoldersGetAppDataDir(const std::string& Uuid, const nlohmann::json& Data);
+    void Base64DecodeToFile(const std::string& Uuid, const nlohmann::json& Data);
+    Forms::TFileOpenDialog* FileOpenDialog() const { return FFileOpenDialog.get(); }
+    Forms::TFileSaveDialog* FileSaveDialog() const { return FFileSaveDialog.get(); }
+
+    // Functions: shell and system.
+    void ShellExecute(const std::string& Uuid, const nlohmann::json& Data);
+    void ShellExplore(const std::string& Uuid, const nlohmann::json& Data);
+    void ShellCommand(const std::string& Uuid, const nlohmann::json& Data);
+    void ShellWindows(const std::string& Uuid, const nlohmann::json& Data);
+    void SystemLogoff(const std::string& Uuid, const nlohmann::json& Data);
+    void SystemReboot(const std::string& Uuid, const nlohmann::json& Data);
+    void SystemShutdown(const std::string& Uuid, const nlohmann::json& Data);
 
     // Functions: themes.
     void ThemesGetTheme(const std::string& Uuid, const nlohmann::json& Data);
@@ -89,6 +130,8 @@ public:
 
     // A path argument of the file and folder functions, made absolute.
     std::string BridgePath(const std::string& Path) const;
+    // The executable's folder, ending in "/".
+    std::string AppDirPath() const;
 
 private:
     void DataModuleCreate();
@@ -97,7 +140,12 @@ private:
     void FocusBrowser();
     bool BuildMenuItem(const nlohmann::json& Element, Forms::TMenuItem& MenuItem, int Depth);
     void LoadMenuItemImage(const std::string& Image, Forms::TMenuItem& MenuItem);
+    void RunFileDialog(Forms::TCustomFileDialog& Dialog, const std::string& Uuid, const nlohmann::json& Data,
+                       const char* DefaultTitle);
+    void EndSession(const std::string& Uuid, std::uint32_t Flags);
 
+    std::unique_ptr<Forms::TFileOpenDialog> FFileOpenDialog;
+    std::unique_ptr<Forms::TFileSaveDialog> FFileSaveDialog;
     TExeZip* FExeZip = nullptr;
     Forms::TForm* FMainForm = nullptr;
     bool FInFullscreen = false;
@@ -108,6 +156,9 @@ private:
     // event loop going) wait here, so calls are handled one at a time.
     std::deque<std::pair<std::string, std::string>> FPending;
     bool FDispatching = false;
+    // Work that finishes after its call has returned (shell.command) holds a weak reference:
+    // a reply that arrives after the module is gone is dropped.
+    std::shared_ptr<TBrowserExternalModule*> FAlive;
 };
 
 } // namespace Shared

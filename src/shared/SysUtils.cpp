@@ -2,6 +2,7 @@
 
 #include "platform/ExecutablePath.h"
 #include "platform/Folders.h"
+#include "platform/Graphics.h"
 #include "platform/LastError.h"
 #include "platform/Locale.h"
 #include "platform/Process.h"
@@ -10,6 +11,7 @@
 #include "platform/SystemInfo.h"
 #include "platform/WindowList.h"
 #include "shared/CommandLine.h"
+#include "shared/ExeIcon.h"
 #include "shared/FileMask.h"
 #include "shared/StrUtils.h"
 #include "shared/Unicode.h"
@@ -252,6 +254,41 @@ bool TSysUtils::PressKey(unsigned VirtualKey) {
     return Platform::PressVirtualKey(VirtualKey);
 }
 
+bool TSysUtils::ExtractExeIcon(const std::string& FilePath, Forms::TRasterImage& Bitmap) {
+    constexpr int IconSize = 32;
+    std::ifstream in(FilePath, std::ios::binary);
+    if (!in) {
+        return FailErrno(ENOENT);
+    }
+    char magic[2] = {};
+    in.read(magic, sizeof magic);
+    Platform::TPixelImage image;
+    if (in.gcount() == 2 && magic[0] == 'M' && magic[1] == 'Z') {
+        in.seekg(0);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string icon;
+        try {
+            icon = ExtractExeIconFile(TPeImage(std::move(bytes)), IconSize);
+        } catch (const std::exception& e) {
+            Platform::SetLastErrorText(e.what());
+            return false;
+        }
+        if (icon.empty()) {
+            Platform::SetLastErrorText("The file has no icon");
+            return false;
+        }
+        if (!Platform::DecodeImage(icon, image)) {
+            return false;
+        }
+    } else if (!Platform::FileIconImage(FilePath, IconSize, image)) {
+        return false;
+    }
+    Bitmap.Width = image.Width;
+    Bitmap.Height = image.Height;
+    Bitmap.Pixels = std::move(image.Pixels);
+    return true;
+}
+
 std::string TSysUtils::GetComputerNetName() {
     return Platform::HostName();
 }
@@ -336,6 +373,10 @@ bool TSysUtils::FilesHaveSameDateTime(const std::string& File1Path, const std::s
         return duration_cast<milliseconds>(time.time_since_epoch()).count();
     };
     return millis(File1Path) == millis(File2Path);
+}
+
+int TSysUtils::TrueFontWidth(const TFontDescription& AFont, const std::string& Str) {
+    return Platform::TextWidth(AFont.Name, AFont.Size, AFont.Bold, AFont.Italic, Str);
 }
 
 bool TSysUtils::IsValidFilePath(const std::string& FileName) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "forms/RasterImage.h"
+
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -10,6 +12,14 @@
 namespace Shared {
 
 using TStringList = std::vector<std::string>;
+
+// A font as TrueFontWidth measures it: family name, size in points, style.
+struct TFontDescription {
+    std::string Name = "Sans";
+    int Size = 9;
+    bool Bold = false;
+    bool Italic = false;
+};
 
 // Operating-system services for the runtime. Members report failure by their result; the
 // text of the failing call is then LastErrorMessage().
@@ -52,6 +62,10 @@ public:
     static std::string GetSystemAppsDirPath();
     static std::string GetLnkFilePath(const std::string& LnkFilePath);
     static bool PressKey(unsigned VirtualKey);
+    // The icon of FilePath at its own size, for the standard 32-pixel icon: a Windows
+    // executable's own icon, otherwise the icon the desktop shows for the file. False when the
+    // file has none.
+    static bool ExtractExeIcon(const std::string& FilePath, Forms::TRasterImage& Bitmap);
     static std::string GetComputerNetName();
     static std::string GetUserFromWindows();
     static void GetDirectoryFiles(const std::string& RootDir, bool IncludeDirs, TStringList& FileList,
@@ -60,6 +74,8 @@ public:
     static std::int64_t GetSizeOfDir(const std::string& DirPath, bool IncludeSubdirs);
     static int GetSubdirectoriesCount(const std::string& DirPath);
     static bool FilesHaveSameDateTime(const std::string& File1Path, const std::string& File2Path);
+    // Width in pixels of Str in AFont on the screen.
+    static int TrueFontWidth(const TFontDescription& AFont, const std::string& Str);
     static bool IsValidFilePath(const std::string& FileName);
     static void RemoveUTFBoomFromFile(const std::string& FilePath);
     static std::string FormatByteSize(std::int64_t Bytes);

@@ -41,12 +41,12 @@ class PackedApp:
         if result.returncode != 0:
             raise RuntimeError("vtr-pack failed: " + result.stderr)
 
-    def start(self, *args, env=None):
+    def start(self, *args, env=None, cwd=None):
         """Starts the executable; env adds variables to the test's own (None removes one)."""
         env = {k: v for k, v in dict(os.environ, XDG_DATA_HOME=self.data_home, **(env or {})).items()
                if v is not None}
         proc = subprocess.Popen([self.exe, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                                text=True)
+                                text=True, cwd=cwd)
         self.procs.append(proc)
         return proc
 

@@ -8,3 +8,12 @@ window.settle = function (promise) {
                         function (e) { return { ok: false, value: String(e) }; });
 };
 window.sleep = function (ms) { return new Promise(function (r) { setTimeout(r, ms); }); };
+// Waits until the test has created the file `name` beside the executable (its signal to go on).
+window.waitFor = async function (name) {
+    while (!(await vtr.files.fileExists({ filePath: name }))) await sleep(50);
+};
+// Writes `report` to `name`, then waits for the test's answer `name` + '.go'.
+window.step = async function (name) {
+    await writeReport(name);
+    await waitFor(name + '.go');
+};
