@@ -455,6 +455,12 @@ void TForm::ApplyGeometry() {
         return;
     }
     ApplyConstraints();
+    if (FFormImpl->ClientRequestWidth > 0) {
+        // The frame may have proved other than guessed: the client size is what was asked.
+        const TFrameExtents& e = FFormImpl->Extents;
+        NativeBoundsChanged(Left(), Top(), FFormImpl->ClientRequestWidth + e.Left + e.Right,
+                            FFormImpl->ClientRequestHeight + e.Top + e.Bottom + FFormImpl->MenuHeight());
+    }
     int width = 0;
     int height = 0;
     int outerWidth = Width();
@@ -532,6 +538,10 @@ void TForm::VisibleChanged() {
 }
 
 void TForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    if (!FFromNative) {
+        FFormImpl->ClientRequestWidth = 0;
+        FFormImpl->ClientRequestHeight = 0;
+    }
     TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
     if (!FFromNative && FFormImpl->Window != nullptr &&
         gtk_widget_get_visible(GTK_WIDGET(FFormImpl->Window))) {
@@ -577,6 +587,8 @@ void TForm::ClientAreaResized(int AWidth, int AHeight) {
 void TForm::SetClientSize(int AWidth, int AHeight) {
     const TFrameExtents& e = FFormImpl->Extents;
     SetBounds(Left(), Top(), AWidth + e.Left + e.Right, AHeight + e.Top + e.Bottom + FFormImpl->MenuHeight());
+    FFormImpl->ClientRequestWidth = AWidth;
+    FFormImpl->ClientRequestHeight = AHeight;
 }
 
 void TForm::SetBorderStyle(TBorderStyle Value) {

@@ -27,6 +27,10 @@ struct TForm::TFormImpl {
     bool ExtentsKnown = false;
     bool Mapped = false;
     bool PlacementPending = false; // first placement waits for the real frame extents
+    // A client size asked with SetClientSize: the outer size follows it whenever the frame
+    // turns out other than guessed. Cleared when the outer size is set.
+    int ClientRequestWidth = 0;
+    int ClientRequestHeight = 0;
     // The content size last asked of the window system; until the window reaches it, sizes
     // the window reports are stale and must not become the form's size.
     int RequestedWidth = 0;
