@@ -1,8 +1,12 @@
-/* The baseline of the start-up benchmark: a bare WebKitGTK window loading a page from disk.
- * It prints the page's own clock (epoch milliseconds) at its load event, then quits. */
+/* The baseline of the benchmarks: a bare WebKitGTK window loading a page from disk.
+ * It prints the page's own clock (epoch milliseconds) at its load event, then quits, or with
+ * --stay keeps running so that its memory can be measured. */
 #include <webkit2/webkit2.h>
 
 #include <stdio.h>
+#include <string.h>
+
+static gboolean stay = FALSE;
 
 static void on_loaded(WebKitUserContentManager* manager, WebKitJavascriptResult* result, gpointer data) {
     (void)manager;
@@ -12,14 +16,17 @@ static void on_loaded(WebKitUserContentManager* manager, WebKitJavascriptResult*
     printf("load %s\n", text);
     fflush(stdout);
     g_free(text);
-    gtk_main_quit();
+    if (!stay) {
+        gtk_main_quit();
+    }
 }
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: bare_webkit URI\n");
+        fprintf(stderr, "usage: bare_webkit URI [--stay]\n");
         return 2;
     }
+    stay = argc > 2 && strcmp(argv[2], "--stay") == 0;
     gtk_init(&argc, &argv);
     WebKitUserContentManager* manager = webkit_user_content_manager_new();
     webkit_user_content_manager_register_script_message_handler(manager, "bench");
