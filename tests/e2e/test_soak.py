@@ -112,18 +112,21 @@ class SoakTestCase(E2ETestCase):
 
     def report(self, app, name, proc, out, timeout=60):
         """The page's report `name`, or a failure that tells how the process is doing."""
-        path = app.path(name)
+        def read():
+            try:
+                with open(app.path(name), encoding="utf-8-sig") as f:
+                    return json.loads(f.read())
+            except (OSError, ValueError):
+                return None  # not there yet, or still being written
         deadline = time.time() + timeout
-        while time.time() < deadline:
-            if os.path.exists(path):
-                try:
-                    with open(path, encoding="utf-8-sig") as f:
-                        return json.loads(f.read())
-                except ValueError:
-                    pass  # still being written
-            if proc.poll() is not None:
-                break
+        while time.time() < deadline and proc.poll() is None:
+            found = read()
+            if found is not None:
+                return found
             time.sleep(0.1)
+        found = read()  # written just before the process ended
+        if found is not None:
+            return found
         self.fail("no %s within %ss (process %s); last output:\n%s" %
                   (name, timeout, "ended with %s" % proc.returncode if proc.poll() is not None else "running",
                    out.tail()))
@@ -156,8 +159,8 @@ class InFlightTest(SoakTestCase):
     def test_ten_thousand_calls_in_flight_each_get_their_own_answer(self):
         app = self.pack({"IndexHtml": "soak-inflight.html"})
         box = app.path("sandbox")
+        os.makedirs(box)
         for k in range(0, 100, 2):
-            os.makedirs(box, exist_ok=True)
             open(os.path.join(box, "e%d.txt" % k), "w").close()
         for k in range(5):
             os.makedirs(os.path.join(box, "dir%d" % k))
