@@ -191,7 +191,8 @@ def folder_bytes(folder):
 
 
 def round_trips(build):
-    out = subprocess.run([os.path.join(build, "bench", "bench_message_round_trip"), "--benchmark_filter=^$"],
+    out = subprocess.run([os.path.join(build, "bench", "bench_message_round_trip"), "--benchmark_filter=^$",
+                          "--benchmark_color=false"],
                          capture_output=True, text=True, timeout=900).stdout
     found = dict(re.findall(r"(\w+)\s+paired ratio host/bare throughput: median ([\d.]+)", out))
     return {k: float(v) for k, v in found.items()}
@@ -199,7 +200,7 @@ def round_trips(build):
 
 def extraction(build):
     out = subprocess.run([os.path.join(build, "bench", "bench_exezip"),
-                          "--benchmark_filter=BM_PlainZipCryptoLoop|BM_ExtractAll$"],
+                          "--benchmark_filter=BM_PlainZipCryptoLoop|BM_ExtractAll/", "--benchmark_color=false"],
                          capture_output=True, text=True, timeout=900).stdout
     m = re.search(r"BM_ExtractAll: ([\d.]+) MB/s, ([\d.]+)x the plain ZipCrypto loop \(([\d.]+) MB/s\)", out)
     if not m:
@@ -219,6 +220,12 @@ def main():
             f.write(MARK)
         data_home = os.path.join(work, "data")
         rows = []
+
+        class Rows(list):
+            def append(self, row):
+                print("  %s: %s vs %s = %s (target %s)" % row[:5], flush=True)
+                super().append(row)
+        rows = Rows()
 
         print("start-up and memory: the showcase, %d runs each..." % runs, flush=True)
         exe = os.path.join(work, "showcase")
