@@ -5,7 +5,8 @@
   bridge round trips   the host control vs a bare WebKitGTK echo (bench_message_round_trip)
   a big application    2,000 files / 50 MB loaded from the archive vs the same files from disk
   archive extraction   extracting every entry vs the plain ZipCrypto loop (bench_exezip)
-  memory               UI-process RSS and all-process PSS vs the bare engine's, after load
+  memory               UI-process RSS and all-process PSS vs the bare engine's, after load, for a
+                       static page (the budget) and for the showcase (shown only)
 
 usage: bench_table.py BUILD_DIR [RUNS]   (a Release build; run it under scripts/with-display.sh)
 """
@@ -23,6 +24,12 @@ import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SHOWCASE = os.path.join(ROOT, "examples", "showcase")
+
+STATIC_PAGE = """<!DOCTYPE html><html><head><meta charset="utf-8"><title>static</title>
+<style>body { font-family: sans-serif; margin: 2em; } p { max-width: 40em; }</style></head><body>
+<h1>A static page</h1><p>The same bytes, from the archive and from disk, with no script of its own.</p>
+</body></html>
+"""
 
 MARK = ("window.addEventListener('load', function () {"
         " vtr.files.writeTextFile({filePath: 'loaded.txt',"
@@ -223,14 +230,13 @@ def main():
 
         class Rows(list):
             def append(self, row):
-                print("  %s: %s vs %s = %s (target %s)" % row[:5], flush=True)
+                print("  %s: %s vs %s = %s (target %s)" % tuple(row[:5]), flush=True)
                 super().append(row)
         rows = Rows()
 
         print("start-up and memory: the showcase, %d runs each..." % runs, flush=True)
         exe = os.path.join(work, "showcase")
         pack(bin_dir, os.path.join(SHOWCASE, "app"), os.path.join(SHOWCASE, "vtr.ini"), mark, exe)
-        archive_mib = (os.path.getsize(exe) - os.path.getsize(os.path.join(bin_dir, "vtr"))) / 1048576.0
         s = side_by_side(runs, exe, data_home, bare, "file://" + os.path.join(SHOWCASE, "app", "index.html"),
                          measure_memory=True)
         rows.append(("process start -> load", "%.0f ms" % s["vtr"], "%.0f ms (bare WebKitGTK)" % s["bare"],
@@ -248,7 +254,8 @@ def main():
         big_app(os.path.join(big, "app"))
         ini = os.path.join(big, "vtr.ini")
         with open(ini, "w") as f:
-            f.write("[App]\r\nID=org.vtr.bench.big\r\nName=big\r\nDirName=app\r\nIndexHtml=index.html\r\n")
+            f.write("[App]\r\nID=org.vtr.bench.big\r\nName=big\r\nDirName=app\r\nIndexHtml=index.html\r\n"
+                    "Width=1120\r\nHeight=800\r\n")
         big_exe = os.path.join(work, "big-app")
         pack(bin_dir, os.path.join(big, "app"), ini, mark, big_exe)
         b = side_by_side(max(3, runs // 2), big_exe, data_home, bare,
@@ -262,25 +269,43 @@ def main():
         rows.append(("archive extraction", "%.0f MB/s" % got, "%.0f MB/s (ZipCrypto loop)" % ceiling,
                      "%.2fx" % ratio, ">= 0.9x", ratio >= 0.9))
 
-        budget_rss = s["bare_rss"] + archive_mib + 10
-        budget_pss = s["bare_pss"] + archive_mib + 10
-        rows.append(("UI-process RSS", "%.0f MiB" % s["vtr_rss"], "%.0f MiB (bare)" % s["bare_rss"],
-                     "%+.0f MiB" % (s["vtr_rss"] - s["bare_rss"]), "<= +%.0f MiB" % (budget_rss - s["bare_rss"]),
-                     s["vtr_rss"] <= budget_rss))
-        rows.append(("all-process PSS", "%.0f MiB" % s["vtr_pss"], "%.0f MiB (bare)" % s["bare_pss"],
-                     "%+.0f MiB" % (s["vtr_pss"] - s["bare_pss"]), "<= +%.0f MiB" % (budget_pss - s["bare_pss"]),
-                     s["vtr_pss"] <= budget_pss))
+        print("memory: a static page, %d runs each..." % runs, flush=True)
+        # The showcase does more with a bridge than without one (it calls it and shows the cards
+        # only a packaged application can use), so the runtime's own memory is measured on a page
+        # that does the same work both ways.
+        page = os.path.join(work, "static")
+        os.makedirs(page)
+        with open(os.path.join(page, "index.html"), "w") as f:
+            f.write(STATIC_PAGE)
+        ini = os.path.join(work, "static.ini")
+        with open(ini, "w") as f:
+            # The bare window's size: the rendering buffers grow with it.
+            f.write("[App]\r\nID=org.vtr.bench.static\r\nName=static\r\nDirName=app\r\nIndexHtml=index.html\r\n"
+                    "Width=1120\r\nHeight=800\r\n")
+        static_exe = os.path.join(work, "static-app")
+        pack(bin_dir, page, ini, mark, static_exe)
+        static_mib = (os.path.getsize(static_exe) - os.path.getsize(os.path.join(bin_dir, "vtr"))) / 1048576.0
+        m = side_by_side(runs, static_exe, data_home, bare, "file://" + os.path.join(page, "index.html"),
+                         measure_memory=True)
+        for label, key in (("UI-process peak RSS", "rss"), ("all-process PSS", "pss")):
+            got, base = m["vtr_" + key], m["bare_" + key]
+            rows.append((label + ", a static page", "%.0f MiB" % got, "%.0f MiB (bare)" % base,
+                         "%+.0f MiB" % (got - base), "<= +%.1f MiB" % (static_mib + 10), got <= base + static_mib + 10))
+        for label, key in (("UI-process peak RSS", "rss"), ("all-process PSS", "pss")):
+            got, base = s["vtr_" + key], s["bare_" + key]
+            rows.append((label + ", the showcase", "%.0f MiB" % got, "%.0f MiB (bare, no bridge)" % base,
+                         "%+.0f MiB" % (got - base), "(shown only)", None))
 
         header = ("Measure", "vtr", "Baseline", "Ratio", "Target", "Met")
-        table = [header] + [row[:5] + ("yes" if row[5] else "NO",) for row in rows]
+        table = [header] + [row[:5] + ({True: "yes", False: "NO", None: "-"}[row[5]],) for row in rows]
         widths = [max(len(row[i]) for row in table) for i in range(len(header))]
         print()
         for n, row in enumerate(table):
             print("| " + " | ".join(cell.ljust(widths[i]) for i, cell in enumerate(row)) + " |")
             if n == 0:
                 print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
-        print("\nmemory budget: the bare engine's + the archive (%.1f MiB) + 10 MiB" % archive_mib)
-        return 0 if all(row[5] for row in rows) else 1
+        print("\nmemory budget: the bare engine's + the archive + 10 MiB")
+        return 0 if all(row[5] is not False for row in rows) else 1
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
