@@ -289,8 +289,9 @@ int main(int argc, char** argv) {
     }
     // The machine is shared, and its load changes from second to second: the ratio that counts
     // is the median over many short host/bare pairs run back to back (target >= 0.90).
-    for (const auto& [kind, script] : {std::pair<const char*, std::string>{"Sequential", "runSequential(100)"},
-                                       std::pair<const char*, std::string>{"InFlight", "runInFlight(500)"}}) {
+    for (const auto& [kind, script] :
+         {std::pair<const char*, std::string>{"Sequential", "runSequential(100)"},
+          std::pair<const char*, std::string>{"InFlight", "runInFlight(500)"}}) {
         std::vector<double> ratios;
         for (int pair = 0; pair < 101; ++pair) {
             auto time = [&](auto& Target) {
