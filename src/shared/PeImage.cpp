@@ -72,6 +72,9 @@ TPeImage::TPeImage(std::string Bytes) : FBytes(std::move(Bytes)) {
     if (FSectionTable + sectionCount * SectionHeaderSize > b.size()) {
         throw EPeFormatError("not a PE image: the section table is cut off");
     }
+    // The headers reach at least to the end of the section table, whatever size they declare.
+    const std::uint64_t headersEnd = std::max<std::uint64_t>(
+        GetU32(b, FOptionalHeader + 60), FSectionTable + sectionCount * SectionHeaderSize);
     for (std::size_t i = 0; i < sectionCount; ++i) {
         const std::size_t at = FSectionTable + i * SectionHeaderSize;
         TPeSection s;
@@ -86,7 +89,7 @@ TPeImage::TPeImage(std::string Bytes) : FBytes(std::move(Bytes)) {
             static_cast<std::uint64_t>(s.PointerToRawData) + s.SizeOfRawData > b.size()) {
             throw EPeFormatError("the section \"" + s.Name + "\" ends past the end of the file");
         }
-        if (s.SizeOfRawData > 0 && s.PointerToRawData < GetU32(b, FOptionalHeader + 60)) {
+        if (s.SizeOfRawData > 0 && s.PointerToRawData < headersEnd) {
             throw EPeFormatError("the section \"" + s.Name + "\" overlaps the headers");
         }
         FSections.push_back(std::move(s));

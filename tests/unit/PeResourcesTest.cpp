@@ -214,6 +214,11 @@ TEST(PeImage, WhatIsNoPeImageIsRefused) {
     PutU32(headersPastEnd, optional + 60, 0x1001);
     std::string sectionInHeaders = pe;
     PutU32(sectionInHeaders, optional + 240 + 20, 0x200); // .text's bytes begin inside the headers
+    // Headers that claim no size still hold the section table: a section over them would have
+    // the rewrite replace the headers with its own bytes.
+    std::string sectionOverTable = pe;
+    PutU32(sectionOverTable, optional + 60, 0);
+    PutU32(sectionOverTable, optional + 240 + 20, 0);
     std::string sharedAddresses = pe;
     PutU32(sharedAddresses, optional + 240 + 40 + 12, 0x1800); // .data begins inside .text
     const std::string cases[] = {
@@ -227,6 +232,7 @@ TEST(PeImage, WhatIsNoPeImageIsRefused) {
         badMagic,
         headersPastEnd,
         sectionInHeaders,
+        sectionOverTable,
         sharedAddresses,
     };
     for (const std::string& bytes : cases) {
