@@ -117,6 +117,7 @@ TEST_F(TempFolder, FailuresLeaveTheOldFileAndReportTheReason) {
     fs::permissions(sealed / "keep.txt", fs::perms(0644));
     EXPECT_TRUE(Platform::ReplaceFileContents((sealed / "keep.txt").string(), "new"));
     EXPECT_EQ(ReadFile(sealed / "keep.txt"), "new");
+    fs::permissions(sealed, fs::perms::owner_all, fs::perm_options::add); // so that it can be removed
 }
 
 TEST_F(TempFolder, AWriteThatRunsOutOfSpaceKeepsTheOldFile) {
