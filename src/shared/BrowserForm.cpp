@@ -7,8 +7,6 @@
 #include "webview2/Streams.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace Shared {
 
@@ -21,17 +19,20 @@ constexpr std::string_view DropGuard =
 constexpr std::string_view ClickScript =
     R"(window.addEventListener("click", function () {window.chrome.webview.postMessage("vtr-webbrowser-clicked");});)";
 
-bool ReadRegularFile(const std::string& path, std::string& content) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+// A regular file beside the executable or anywhere else; nothing else is served (a FIFO or a
+// device would hold the window or never end).
+WebView2::ComPtr<WebView2::IStream> OpenFile(const std::string& Path) {
+    WebView2::HRESULT result = WebView2::S_OK;
+    return WebView2::OpenRegularFileStream(Path, result);
+}
+
+// Whether Path, taken as it is written, stays inside Folder: a name with ".." segments that
+// climbs out of the executable's folder is not a file of the application.
+bool LexicallyInside(const std::string& Path, const std::string& Folder) {
+    const std::filesystem::path normal = std::filesystem::path(Path).lexically_normal();
+    const std::filesystem::path base = std::filesystem::path(Folder).lexically_normal();
+    const std::filesystem::path relative = normal.lexically_relative(base);
+    return !relative.empty() && *relative.begin() != "..";
 }
 
 } // namespace
@@ -143,24 +144,28 @@ void TBrowserForm::InstallDocumentScript() {
     }
 }
 
-bool TBrowserForm::ResolveRequest(const std::string& Uri, std::string& Content, std::string& MimeType) {
+bool TBrowserForm::ResolveRequest(const std::string& Uri, TResolvedRequest& Resolved) {
     std::string path = TStrUtils::ReplaceAll(Uri, "file:///", "");
-    MimeType = TStrUtils::GetFileMIMEType(path);
+    Resolved.MimeType = TStrUtils::GetFileMIMEType(path);
+    Resolved.Foreign = false;
     path = TStrUtils::ReplaceAll(path, "%20", " ");
 
     if (!FAppDirName.empty() && FExeZip != nullptr) {
         const std::string entry = FAppDirName + "/" + path;
         if (FExeZip->FindFile(entry) >= 0) {
-            Content = FExeZip->ExtractToString(entry);
+            Resolved.Content = WebView2::CreateMemoryStream(FExeZip->ExtractToString(entry));
             return true;
         }
     }
-    if (ReadRegularFile(FAppDirPath + path, Content)) {
-        return true;
+    if (const std::string beside = FAppDirPath + path; LexicallyInside(beside, FAppDirPath)) {
+        if ((Resolved.Content = OpenFile(beside))) {
+            return true;
+        }
     }
     // The raw path keeps its leading "/": file:///data/x.txt names /data/x.txt.
-    std::string raw = TStrUtils::ReplaceAll(Uri, "file://", "");
-    return ReadRegularFile(raw, Content);
+    Resolved.Content = OpenFile(TStrUtils::ReplaceAll(Uri, "file://", ""));
+    Resolved.Foreign = true;
+    return static_cast<bool>(Resolved.Content);
 }
 
 void TBrowserForm::EdgeBrowserWebResourceRequested(TCustomEdgeBrowser*,
@@ -178,19 +183,23 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TCustomEdgeBrowser*,
     if (!TStrUtils::StartsWithIgnoreCase(uri, "file:///")) {
         return;
     }
-    std::string content;
-    std::string mimeType;
-    if (!ResolveRequest(uri, content, mimeType)) {
+    TResolvedRequest resolved;
+    if (!ResolveRequest(uri, resolved)) {
         return;
     }
     WebView2::ICoreWebView2Environment* environment = FEdgeBrowser->EnvironmentInterface();
     if (environment == nullptr) {
         return;
     }
-    const std::string headers = "Content-Type: " + mimeType + "; charset=utf-8";
+    std::string headers = "Content-Type: " + resolved.MimeType + "; charset=utf-8";
+    if (resolved.Foreign) {
+        // Any local file may be named here, one that another user left in a shared folder
+        // included: it is shown without scripts, in an origin of its own, so it cannot reach
+        // the application's pages or the bridge.
+        headers += "\r\nContent-Security-Policy: sandbox";
+    }
     WebView2::ComPtr<WebView2::ICoreWebView2WebResourceResponse> response;
-    if (environment->CreateWebResourceResponse(WebView2::CreateMemoryStream(std::move(content)).Get(), 200,
-                                               "OK", headers.c_str(),
+    if (environment->CreateWebResourceResponse(resolved.Content.Get(), 200, "OK", headers.c_str(),
                                                response.ReleaseAndGetAddressOf()) >= 0) {
         Args->ArgsInterface()->put_Response(response.Get());
     }

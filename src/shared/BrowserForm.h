@@ -59,8 +59,15 @@ public:
     void EdgeBrowserProcessFailed(TCustomEdgeBrowser* Sender, TOleEnum ProcessFailedKind);
     void EdgeBrowserClickMessageReceived(TCustomEdgeBrowser* Sender, TWebMessageReceivedEventArgs* Args);
 
-    // The bytes that answer a file:/// URI, and their MIME type; false when nothing serves it.
-    bool ResolveRequest(const std::string& Uri, std::string& Content, std::string& MimeType);
+    // What answers a file:/// URI: its content (an archive entry, or a regular file opened for
+    // reading as it is sent), its MIME type, and whether it comes from outside the application
+    // (neither in the archive nor in the executable's folder). False when nothing serves it.
+    struct TResolvedRequest {
+        WebView2::ComPtr<WebView2::IStream> Content;
+        std::string MimeType;
+        bool Foreign = false;
+    };
+    bool ResolveRequest(const std::string& Uri, TResolvedRequest& Resolved);
 
 private:
     void FormCreate();

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <limits>
 #include <memory>
 #include <ostream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace WebView2 {
 
@@ -214,6 +217,43 @@ ComPtr<IStream> CreateStreamOnFile(const std::string& Path, HRESULT& Result) {
     }
     Result = S_OK;
     return MakeCom<TFileStream>(std::move(file));
+}
+
+ComPtr<IStream> OpenRegularFileStream(const std::string& Path, HRESULT& Result) {
+    const int fd = ::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        Result = errno == ENOENT || errno == ENOTDIR ? HResultFromWin32(ERROR_FILE_NOT_FOUND)
+                                                     : HResultFromErrno(errno);
+        return nullptr;
+    }
+    struct stat st {};
+    std::unique_ptr<std::FILE, TFileCloser> file;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !(file = std::unique_ptr<std::FILE, TFileCloser>(::fdopen(fd, "rb")))) {
+        ::close(fd);
+        Result = HResultFromWin32(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    Result = S_OK;
+    return MakeCom<TFileStream>(std::move(file));
+}
+
+HRESULT RemainingLength(IStream* Stream, UINT64& Length) {
+    if (Stream == nullptr) {
+        return E_POINTER;
+    }
+    UINT64 position = 0;
+    UINT64 end = 0;
+    HRESULT hr = Stream->Seek(0, STREAM_SEEK_CUR, &position);
+    if (Succeeded(hr)) {
+        hr = Stream->Seek(0, STREAM_SEEK_END, &end);
+        Stream->Seek(static_cast<INT64>(position), STREAM_SEEK_SET, nullptr);
+    }
+    if (Failed(hr)) {
+        return hr;
+    }
+    Length = end > position ? end - position : 0;
+    return S_OK;
 }
 
 HRESULT ReadToEnd(IStream* Stream, std::string& Data) {

@@ -20,6 +20,14 @@ ComPtr<IStream> CreateStreamOnOStream(std::ostream& Stream);
 // empty and Result tells why (HRESULT_FROM_WIN32 of the system error).
 ComPtr<IStream> CreateStreamOnFile(const std::string& Path, HRESULT& Result);
 
+// The regular file Path, for reading. Opening never waits (a FIFO or a device is refused, not
+// opened for good), and anything but a regular file fails with ERROR_FILE_NOT_FOUND, as does a
+// missing file: reading from it could block or never end.
+ComPtr<IStream> OpenRegularFileStream(const std::string& Path, HRESULT& Result);
+
+// The number of bytes from the stream's position to its end; the position is kept.
+HRESULT RemainingLength(IStream* Stream, UINT64& Length);
+
 // Everything from the stream's position to its end.
 HRESULT ReadToEnd(IStream* Stream, std::string& Data);
 

@@ -256,7 +256,6 @@ private:
     void CheckTitle(bool Final);
     void RaiseHistoryIfPending();
     void ShowErrorPageLater(const std::string& FailingUri, std::string Html, bool BuiltIn);
-    GtkWidget* OpenDefaultWindow(WebKitNavigationAction* Action);
 
     static void OnHostDestroyed(GtkWidget* Widget, gpointer Data);
 

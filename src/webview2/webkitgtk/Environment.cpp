@@ -71,7 +71,7 @@ void OnFileSchemeRequest(WebKitURISchemeRequest* Request, gpointer) {
     if (TBrowser* browser = view != nullptr ? TBrowser::FromView(view) : nullptr) {
         browser->HandleFileRequest(Request);
     } else {
-        ServeFromDisk(Request);
+        ServeFromDisk(Request, false);
     }
 }
 
@@ -130,8 +130,11 @@ WebKitWebContext* ContextForDataFolder(const std::string& DataFolder) {
     webkit_web_context_register_uri_scheme(context, scheme.c_str(), OnFileSchemeRequest, nullptr, nullptr);
     // Secure, so that pages get the APIs reserved to secure origins; never "local", which
     // would block module scripts, fetch and workers.
-    webkit_security_manager_register_uri_scheme_as_secure(webkit_web_context_get_security_manager(context),
-                                                          scheme.c_str());
+    WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
+    webkit_security_manager_register_uri_scheme_as_secure(security, scheme.c_str());
+    // Display-isolated: only documents of the scheme itself may load its addresses, so a web page
+    // (in a frame, or shown by the application) can neither embed nor open the user's files.
+    webkit_security_manager_register_uri_scheme_as_display_isolated(security, scheme.c_str());
     InstallProcessExtension(context);
     contexts.emplace(DataFolder, context);
     return context;

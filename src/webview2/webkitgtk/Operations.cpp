@@ -208,7 +208,9 @@ void TBrowser::ShowErrorPage(const std::string& FailingUri, const std::string& H
     FErrorPageLoading = true;
     ++FHostLoads;
     FInHostLoad = true;
-    webkit_web_view_load_alternate_html(View(), Html.c_str(), FailingUri.c_str(), nullptr);
+    // Based at the failed address: the file scheme is display-isolated, and only a document of
+    // its own may follow the reload link.
+    webkit_web_view_load_alternate_html(View(), Html.c_str(), FailingUri.c_str(), FailingUri.c_str());
     FInHostLoad = false;
 }
 

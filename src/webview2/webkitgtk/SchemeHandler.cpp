@@ -1,3 +1,4 @@
+#include "webview2/webkitgtk/ComInputStream.h"
 #include "webview2/webkitgtk/Engine.h"
 #include "webview2/webkitgtk/Scheme.h"
 
@@ -39,9 +40,28 @@ void Fail(WebKitURISchemeRequest* Request, GQuark Domain, int Code, const std::s
     webkit_uri_scheme_request_finish_error(Request, error.get());
 }
 
+// Finishes Request with Content as the body, which WebKit reads as it needs it, off the GUI
+// thread. Takes over Headers.
+void Respond(WebKitURISchemeRequest* Request, IStream* Content, int Status, const std::string& Reason,
+             const std::string& ContentType, SoupMessageHeaders* Headers) {
+    UINT64 length = 0;
+    const gint64 size = Succeeded(RemainingLength(Content, length)) ? static_cast<gint64>(length) : -1;
+    GInputStream* stream = NewComInputStream(Content);
+    WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, size);
+    webkit_uri_scheme_response_set_status(response, static_cast<guint>(Status),
+                                          Reason.empty() ? nullptr : Reason.c_str());
+    if (!ContentType.empty()) {
+        webkit_uri_scheme_response_set_content_type(response, ContentType.c_str());
+    }
+    webkit_uri_scheme_response_set_http_headers(response, Headers);
+    webkit_uri_scheme_request_finish_with_response(Request, response);
+    g_object_unref(response);
+    g_object_unref(stream);
+}
+
 } // namespace
 
-void ServeFromDisk(WebKitURISchemeRequest* Request) {
+void ServeFromDisk(WebKitURISchemeRequest* Request, bool Sandboxed) {
     std::string uri = MapToHostUri(StripFragment(webkit_uri_scheme_request_get_uri(Request)));
     if (const std::size_t query = uri.find('?'); query != std::string::npos) {
         uri.resize(query);
@@ -51,51 +71,32 @@ void ServeFromDisk(WebKitURISchemeRequest* Request) {
         Fail(Request, G_IO_ERROR, G_IO_ERROR_INVALID_FILENAME, "Not a file URL: " + uri);
         return;
     }
-    GFile* file = g_file_new_for_path(path.get());
-    GError* raw = nullptr;
-    GFileInputStream* stream = g_file_read(file, nullptr, &raw);
-    g_object_unref(file);
-    if (stream == nullptr) {
-        const TGError error(raw);
-        webkit_uri_scheme_request_finish_error(Request, error.get());
+    // Regular files only: a FIFO or a device would hold the reader, or never end.
+    HRESULT result = S_OK;
+    const ComPtr<IStream> content = OpenRegularFileStream(path.get(), result);
+    if (!content) {
+        Fail(Request, G_IO_ERROR, G_IO_ERROR_NOT_FOUND, "Not found: " + uri);
         return;
-    }
-    gint64 size = -1;
-    if (GFileInfo* info =
-            g_file_input_stream_query_info(stream, G_FILE_ATTRIBUTE_STANDARD_SIZE, nullptr, nullptr)) {
-        if (g_file_info_get_file_type(info) == G_FILE_TYPE_DIRECTORY) {
-            g_object_unref(info);
-            g_object_unref(stream);
-            Fail(Request, G_IO_ERROR, G_IO_ERROR_IS_DIRECTORY, "Is a folder: " + uri);
-            return;
-        }
-        size = g_file_info_get_size(info);
-        g_object_unref(info);
     }
     gboolean uncertain = FALSE;
     const TGString type(g_content_type_guess(path.get(), nullptr, 0, &uncertain));
     const TGString mime(type != nullptr ? g_content_type_get_mime_type(type.get()) : nullptr);
-    const char* contentType = mime != nullptr ? mime.get() : "application/octet-stream";
-    WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(G_INPUT_STREAM(stream), size);
-    webkit_uri_scheme_response_set_status(response, 200, "OK");
-    webkit_uri_scheme_response_set_content_type(response, contentType);
+    const std::string contentType = mime != nullptr ? mime.get() : "application/octet-stream";
     SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
-    soup_message_headers_replace(headers, "Content-Type", contentType);
-    webkit_uri_scheme_response_set_http_headers(response, headers);
-    webkit_uri_scheme_request_finish_with_response(Request, response);
-    g_object_unref(response);
-    g_object_unref(stream);
+    soup_message_headers_replace(headers, "Content-Type", contentType.c_str());
+    if (Sandboxed) {
+        // A file the host was asked for and did not vouch for: shown, but without scripts and
+        // in an origin of its own, so it cannot reach the application's pages.
+        soup_message_headers_replace(headers, "Content-Security-Policy", "sandbox");
+    }
+    Respond(Request, content.Get(), 200, "OK", contentType, headers);
 }
 
 void FinishWithResponse(WebKitURISchemeRequest* Request, ICoreWebView2WebResourceResponse* Response) {
     ComPtr<IStream> content;
     Response->get_Content(content.ReleaseAndGetAddressOf());
-    std::string body;
-    if (content) {
-        if (Failed(ReadToEnd(content.Get(), body))) {
-            Fail(Request, G_IO_ERROR, G_IO_ERROR_FAILED, "The response content could not be read");
-            return;
-        }
+    if (!content) {
+        content = CreateMemoryStream();
     }
     int status = 200;
     Response->get_StatusCode(&status);
@@ -130,26 +131,7 @@ void FinishWithResponse(WebKitURISchemeRequest* Request, ICoreWebView2WebResourc
             contentType = value; // with its charset, which decides how a page's text is read
         }
     }
-
-    const gsize length = body.size();
-    // The bytes stay in their string, which the GBytes owns from here on.
-    auto owned = std::make_unique<std::string>(std::move(body));
-    const void* data = owned->data();
-    GBytes* bytes = g_bytes_new_with_free_func(
-        data, length, [](gpointer p) { std::unique_ptr<std::string>(static_cast<std::string*>(p)); },
-        owned.release());
-    GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
-    g_bytes_unref(bytes);
-    WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, static_cast<gint64>(length));
-    webkit_uri_scheme_response_set_status(response, static_cast<guint>(status),
-                                          reason.empty() ? nullptr : reason.c_str());
-    if (!contentType.empty()) {
-        webkit_uri_scheme_response_set_content_type(response, contentType.c_str());
-    }
-    webkit_uri_scheme_response_set_http_headers(response, headers);
-    webkit_uri_scheme_request_finish_with_response(Request, response);
-    g_object_unref(response);
-    g_object_unref(stream);
+    Respond(Request, content.Get(), status, reason, contentType, headers);
 }
 
 void TBrowser::HandleFileRequest(WebKitURISchemeRequest* Request) {
@@ -174,8 +156,10 @@ void TBrowser::HandleFileRequest(WebKitURISchemeRequest* Request) {
             FinishWithResponse(Request, args->Response.Get());
             return;
         }
+        ServeFromDisk(Request, true);
+        return;
     }
-    ServeFromDisk(Request);
+    ServeFromDisk(Request, false);
 }
 
 } // namespace WebView2::WebKitGtk

@@ -1,6 +1,7 @@
 #include "webview2/webkitgtk/Engine.h"
 #include "webview2/webkitgtk/ErrorPages.h"
 #include "webview2/webkitgtk/KeyCodes.h"
+#include "webview2/webkitgtk/WebWindow.h"
 
 #include "webview2/UriMapping.h"
 
@@ -105,18 +106,6 @@ COREWEBVIEW2_PERMISSION_KIND PermissionKindOf(WebKitPermissionRequest* Request) 
         return COREWEBVIEW2_PERMISSION_KIND_CLIPBOARD_READ;
     }
     return COREWEBVIEW2_PERMISSION_KIND_UNKNOWN_PERMISSION;
-}
-
-void ShowDefaultWindow(WebKitWebView* View, gpointer) {
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    GdkRectangle geometry = {};
-    webkit_window_properties_get_geometry(webkit_web_view_get_window_properties(View), &geometry);
-    gtk_window_set_default_size(GTK_WINDOW(window), geometry.width > 0 ? geometry.width : 800,
-                                geometry.height > 0 ? geometry.height : 600);
-    gtk_container_add(GTK_CONTAINER(window), GTK_WIDGET(View));
-    g_object_bind_property(View, "title", window, "title", G_BINDING_SYNC_CREATE);
-    g_signal_connect_swapped(View, "close", G_CALLBACK(gtk_widget_destroy), window);
-    gtk_widget_show_all(window);
 }
 
 } // namespace
@@ -572,22 +561,11 @@ GtkWidget* TBrowser::OnCreate(WebKitNavigationAction* Action) {
     args->Uri = MapToHostUri(uri != nullptr ? uri : "");
     args->IsUserInitiated = webkit_navigation_action_is_user_gesture(Action) != FALSE;
     FNewWindowRequested.Raise(Core(), args.Get());
-    if (args->Handled || !Alive()) {
-        return nullptr;
+    if (!args->Handled && Alive() && uri != nullptr && *uri != '\0') {
+        // What a browser does with a window the host left alone, without the host's bridge.
+        OpenWebWindow(FEnvironment->Context(), uri);
     }
-    return OpenDefaultWindow(Action);
-}
-
-GtkWidget* TBrowser::OpenDefaultWindow(WebKitNavigationAction*) {
-    // What a browser does with a window the host left alone: a window of its own, sharing this
-    // view's web process and settings, but none of the host's handlers.
-    WebKitSettings* settings = webkit_web_view_get_settings(View());
-    WebKitUserContentManager* content = webkit_user_content_manager_new();
-    auto* popup = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", View(), "settings",
-                                               settings, "user-content-manager", content, nullptr));
-    g_object_unref(content);
-    g_signal_connect(popup, "ready-to-show", G_CALLBACK(ShowDefaultWindow), nullptr);
-    return GTK_WIDGET(popup);
+    return nullptr;
 }
 
 bool TBrowser::OnPermissionRequest(WebKitPermissionRequest* Request) {
