@@ -197,5 +197,29 @@ class SpecialFilesTest(IsolationTestCase):
         self.assertIsNone(proc.poll())
 
 
+class PrivateFilesTest(E2ETestCase):
+    def test_the_browser_profile_is_private_and_nothing_is_left_in_shared_folders(self):
+        app = self.pack({"IndexHtml": "ready.html"})
+        home = os.path.join(app.dir, "home")
+        runtime = os.path.join(app.dir, "run")
+        os.makedirs(home)
+        os.mkdir(runtime, 0o700)
+        for env in ({"XDG_RUNTIME_DIR": runtime}, {"XDG_RUNTIME_DIR": None}):
+            with self.subTest(env=env):
+                proc = app.start(env=dict(env, HOME=home, XDG_CACHE_HOME=None))
+                app.wait_file("report.json")
+                os.remove(app.path("report.json"))
+                profile = os.path.join(app.data_home, app.id, "Win64")
+                self.assertTrue(wait_until(lambda: os.path.isdir(os.path.join(profile, "WebExtensions"))))
+                for folder in (profile, os.path.join(profile, "WebExtensions")):
+                    self.assertEqual(stat.S_IMODE(os.stat(folder).st_mode) & 0o077, 0, folder)
+                # Nothing per application or per run in the user's shared runtime and cache folders.
+                for shared in (runtime, os.path.join(home, ".cache")):
+                    litter = [n for n in os.listdir(shared) if n.startswith("vtr")] if os.path.isdir(shared) else []
+                    self.assertEqual(litter, [], shared)
+                proc.kill()
+                proc.wait()
+
+
 if __name__ == "__main__":
     unittest.main(testRunner=unittest.TextTestRunner(stream=sys.stdout, verbosity=2))

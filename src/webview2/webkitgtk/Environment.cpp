@@ -5,6 +5,7 @@
 
 #include <dlfcn.h>
 #include <glib/gstdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,21 +38,44 @@ bool LibraryPathOf(const void* Symbol, std::string& Path) {
     return true;
 }
 
+// A folder only the user may enter, made if missing; an existing one of the user's is closed to
+// others. False when it cannot be made or is not a folder of the user's.
+bool MakePrivateFolder(const std::string& Folder) {
+    if (g_mkdir_with_parents(Folder.c_str(), 0700) != 0) {
+        return false;
+    }
+    GStatBuf status{};
+    if (g_lstat(Folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != getuid()) {
+        return false;
+    }
+    return (status.st_mode & 077) == 0 || g_chmod(Folder.c_str(), 0700) == 0;
+}
+
 // WebKit loads web-process extensions only from files named *.so in one folder. The engine is
 // its own extension (it reports the web process's id, see WebProcessExtension.cpp), whatever
-// its own file is called; a per-user folder holds a link to it under such a name.
-void InstallProcessExtension(WebKitWebContext* Context) {
+// its own file is called; a folder holds a link to it under such a name. With a data folder the
+// link lives inside it, so it goes when the application's data goes; without one, one folder per
+// engine file in the user's runtime folder is reused by every start.
+void InstallProcessExtension(WebKitWebContext* Context, const std::string& DataFolder) {
     std::string engine;
     if (!LibraryPathOf(reinterpret_cast<const void*>(&InstallProcessExtension), engine)) {
         return;
     }
     char name[32];
     std::snprintf(name, sizeof name, "vtr-engine-%08x", g_str_hash(engine.c_str()));
-    const TGString folder(g_build_filename(g_get_user_runtime_dir(), name, nullptr));
-    if (g_mkdir_with_parents(folder.get(), 0700) != 0) {
+    const TGString shared(g_build_filename(g_get_user_runtime_dir(), name, nullptr));
+    std::string folder = shared.get();
+    if (!DataFolder.empty()) {
+        // Earlier versions kept the link in the shared folder even with a data folder.
+        const TGString oldLink(g_build_filename(shared.get(), "vtr-engine.so", nullptr));
+        g_unlink(oldLink.get());
+        g_rmdir(shared.get());
+        folder = DataFolder + "/WebExtensions";
+    }
+    if (!MakePrivateFolder(folder)) {
         return;
     }
-    const TGString link(g_build_filename(folder.get(), "vtr-engine.so", nullptr));
+    const TGString link(g_build_filename(folder.c_str(), "vtr-engine.so", nullptr));
     const TGString current(g_file_read_link(link.get(), nullptr));
     if (current == nullptr || engine != current.get()) {
         // Made under a temporary name and renamed over the old one, so that processes starting
@@ -63,7 +87,7 @@ void InstallProcessExtension(WebKitWebContext* Context) {
             return;
         }
     }
-    webkit_web_context_set_web_extensions_directory(Context, folder.get());
+    webkit_web_context_set_web_extensions_directory(Context, folder.c_str());
 }
 
 void OnFileSchemeRequest(WebKitURISchemeRequest* Request, gpointer) {
@@ -116,6 +140,8 @@ WebKitWebContext* ContextForDataFolder(const std::string& DataFolder) {
     if (DataFolder.empty()) {
         context = webkit_web_context_new();
     } else {
+        // Cookies, storage and cache are the user's own.
+        MakePrivateFolder(DataFolder);
         const std::string cache = DataFolder + "/Cache";
         WebKitWebsiteDataManager* manager = webkit_website_data_manager_new(
             "base-data-directory", DataFolder.c_str(), "base-cache-directory", cache.c_str(), nullptr);
@@ -135,7 +161,7 @@ WebKitWebContext* ContextForDataFolder(const std::string& DataFolder) {
     // Display-isolated: only documents of the scheme itself may load its addresses, so a web page
     // (in a frame, or shown by the application) can neither embed nor open the user's files.
     webkit_security_manager_register_uri_scheme_as_display_isolated(security, scheme.c_str());
-    InstallProcessExtension(context);
+    InstallProcessExtension(context, DataFolder);
     contexts.emplace(DataFolder, context);
     return context;
 }
