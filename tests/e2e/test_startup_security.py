@@ -248,6 +248,7 @@ class UnsafeIDTest(E2ETestCase):
         data_home = os.path.join(home, ".local", "share")
         for app_id in (b".", b"..", b"../..", b"../../..", b"a/b", b"a\\b", b"a\x01b"):
             with self.subTest(app_id):
+                shutil.rmtree(home, ignore_errors=True)
                 os.makedirs(data_home)
                 with open(os.path.join(home, "keep"), "w") as f:
                     f.write("the user's own file")
@@ -263,7 +264,6 @@ class UnsafeIDTest(E2ETestCase):
                     if proc.poll() is None:
                         proc.kill()
                         proc.wait()
-                shutil.rmtree(home)
 
 
 class DataFolderRemovalTest(E2ETestCase):

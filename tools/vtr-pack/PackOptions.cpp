@@ -58,8 +58,7 @@ const std::vector<TIniKey>& IniKeys() {
     using K = TKeyKind;
     static const std::vector<TIniKey> keys = {
         {"ID", "id", K::Text, "",
-         "application identifier (required): one folder name; names the data folder and the single-instance "
-         "lock"},
+         "application identifier (required): one folder name, naming the data folder and the instance lock"},
         {"Name", "name", K::Text, "", "application name (required): window caption and title"},
         {"DirName", "dir-name", K::Text, "", "archive folder that holds APPDIR's files (required), e.g. app"},
         {"IndexHtml", "index-html", K::Text, "index.html", "start page, relative to APPDIR"},
