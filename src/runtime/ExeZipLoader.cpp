@@ -2,8 +2,11 @@
 
 #include "forms/StyleManager.h"
 #include "platform/Environment.h"
+#include "platform/LastError.h"
+#include "platform/PrivateFiles.h"
 #include "runtime/LocalizedMessages.h"
 #include "runtime/StartupGates.h"
+#include "shared/AppIdentity.h"
 #include "shared/ArchiveConventions.h"
 #include "shared/EdgeEx.h"
 #include "shared/Stream.h"
@@ -11,6 +14,7 @@
 #include "webview2/Loader.h"
 
 #include <filesystem>
+#include <stdexcept>
 
 namespace Runtime {
 
@@ -38,26 +42,37 @@ std::string WithTrailingSlash(std::string path) {
 
 // An engine extracted by an earlier start is kept as it is, unless it cannot serve this
 // runtime (older than it needs, or not an engine at all) while the archive holds one. The
-// usual case, the archive's own engine, is told by its size and CRC without loading it.
+// usual case, the archive's own engine, is told by its size and CRC; any other file is probed
+// in a child process, never loaded here: the file may have to be replaced.
 bool EngineNeedsExtraction(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
         return true;
     }
     if (ExeZip->FindFile(Shared::Archive::EngineEntry) < 0 ||
         ExeZip->SameAsFile(Shared::Archive::EngineEntry, path)) {
         return false;
     }
-    return WebView2::TEngineLibrary::Load(path) == nullptr;
+    return !WebView2::IsUsableEngine(path);
 }
 
+// The new engine goes beside the old one and is renamed over it: a running instance that has
+// the old file loaded keeps its pages, and this process loads the new file afresh.
 void ExtractEngine(const std::string& path) {
     // A missing entry still leaves a (empty) file: creating the browser then fails visibly.
     Shared::TMemoryStream bytes;
     ExeZip->ExtractToStream(Shared::Archive::EngineEntry, bytes);
-    Shared::TFileStream file(path, Shared::TFileMode::Create);
-    file.Write(bytes.View());
-    file.Close();
+    if (!Platform::WritePrivateFile(path, bytes.View())) {
+        throw std::runtime_error("Cannot write the browser engine " + path + ": " +
+                                 Platform::LastErrorText());
+    }
+}
+
+// The data folder holds the browser profile (cookies, storage): for the user alone.
+void CreateDataFolder(const std::string& path) {
+    if (!Platform::CreatePrivateFolder(path)) {
+        throw std::runtime_error("Cannot create the folder " + path + ": " + Platform::LastErrorText());
+    }
 }
 
 } // namespace
@@ -86,6 +101,11 @@ void InitializeRuntime() {
     if (AppID.empty() || AppName.empty() || AppDirName.empty()) {
         throw EApplicationExit{0};
     }
+    // The ID names the data folder, which the runtime gate may remove: anything but one plain
+    // folder name ends start-up before a folder is made.
+    if (const std::string fault = Shared::CheckAppID(AppID); !fault.empty()) {
+        throw std::runtime_error("This application cannot start: " + fault + ".");
+    }
 
     const std::string theme = ProjectINI->ReadString("App", "Theme", "Windows");
     if (theme != "Windows") {
@@ -93,10 +113,10 @@ void InitializeRuntime() {
     }
 
     RuntimeDataDirPath = WithTrailingSlash(Shared::TSysUtils::GetLocalAppDataDirPath() + AppID);
-    std::filesystem::create_directories(RuntimeDataDirPath);
+    CreateDataFolder(RuntimeDataDirPath);
     WebView2DirPath = RuntimeDataDirPath + "Win64/";
     Shared::SetLoaderLibraryPath(WebView2DirPath + std::string(Shared::Archive::EngineEntry));
-    std::filesystem::create_directories(WebView2DirPath);
+    CreateDataFolder(WebView2DirPath);
     if (EngineNeedsExtraction(Shared::LoaderLibraryPath())) {
         ExtractEngine(Shared::LoaderLibraryPath());
     }

@@ -11,6 +11,7 @@
 #include "runtime/MainForm.h"
 #include "shared/ProgramParams.h"
 #include "shared/SysUtils.h"
+#include "webview2/Loader.h"
 
 #include <cstdlib>
 #include <exception>
@@ -51,10 +52,14 @@ int RunApplication() {
 
     InitializeRuntime();
 
-    if (!ProjectINI->ReadBool("App", "AllowInstances", false) && !Platform::TryAcquireInstanceLock(AppID)) {
+    if (!ProjectINI->ReadBool("App", "AllowInstances", false)) {
+        // Every instance holds the lock, a launch by a running instance too, so that a plain
+        // start ends while any instance lives, also after the first one has gone.
         const bool launchByInstance =
             Shared::TProgramParams::ParamCount() == 2 && Shared::TProgramParams::ParamStr(1) == AppID;
-        if (!launchByInstance) {
+        if (launchByInstance) {
+            Platform::JoinInstanceLock(AppID);
+        } else if (!Platform::TryAcquireInstanceLock(AppID)) {
             throw EApplicationExit{0};
         }
     }
@@ -70,6 +75,8 @@ int RunApplication() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A copy of this program started only to probe an engine answers and ends here.
+    WebView2::AnswerEngineProbe();
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     Shared::TProgramParams::Set(Platform::GetExecutablePath(), arguments);
     int exitCode = 0;

@@ -6,6 +6,7 @@
 #include "runtime/ExeZipLoader.h"
 #include "runtime/LocalizedMessages.h"
 #include "runtime/RequirePasswordForm.h"
+#include "shared/AppIdentity.h"
 #include "shared/ArchiveConventions.h"
 #include "shared/EdgeEx.h"
 #include "shared/ProgramParams.h"
@@ -23,6 +24,33 @@ namespace fs = std::filesystem;
 
 [[noreturn]] void EndApplication() {
     throw EApplicationExit{0};
+}
+
+// The gate removes the application's own data folder and nothing else: the folder named by the
+// ID directly inside the user's data home, itself no link (through a link, or with an ID such as
+// "..", the removal would reach folders of the user's that are not the application's).
+bool IsOwnDataFolder(const std::string& path) {
+    std::error_code ec;
+    fs::path folder(path);
+    if (!folder.has_filename()) {
+        folder = folder.parent_path();
+    }
+    if (!Shared::CheckAppID(AppID).empty() || folder.filename() != AppID ||
+        !fs::is_directory(fs::symlink_status(folder, ec))) {
+        return false;
+    }
+    const fs::path home = fs::canonical(Shared::TSysUtils::GetLocalAppDataDirPath(), ec);
+    if (ec) {
+        return false;
+    }
+    const fs::path real = fs::canonical(folder, ec);
+    return !ec && real.parent_path() == home && real.filename() == AppID;
+}
+
+void DeleteRuntimeDataDir() {
+    if (IsOwnDataFolder(RuntimeDataDirPath)) {
+        Shared::TSysUtils::DeleteDirectory(RuntimeDataDirPath);
+    }
 }
 
 // The installer as the archive holds it; a file left by an earlier start is used as it is.
@@ -66,7 +94,7 @@ void PassEdgeRuntimeGate() {
         {GetLocalizedMessage(lmButtonAccept), GetLocalizedMessage(lmButtonCancel)},
         GetLocalizedMessage(lmTitleConfirm));
     if (answer == Forms::mrCancel) {
-        Shared::TSysUtils::DeleteDirectory(RuntimeDataDirPath);
+        DeleteRuntimeDataDir();
         ShowLocalizedError(lmCannotContinue);
         EndApplication();
     }
@@ -91,7 +119,7 @@ void PassEdgeRuntimeGate() {
         Shared::TSysUtils::ShellExec(Shared::TProgramParams::ParamStr(0), "");
         EndApplication();
     }
-    Shared::TSysUtils::DeleteDirectory(RuntimeDataDirPath);
+    DeleteRuntimeDataDir();
     ShowLocalizedError(lmInstallationCancelled);
     EndApplication();
 }

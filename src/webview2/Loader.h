@@ -1,7 +1,7 @@
 #pragma once
 
-// Loads an engine library from a path and resolves its exports. Used by the host control,
-// by start-up (to extract, probe and replace the engine) and by the runtime gate.
+// Loads an engine library from a path and resolves its exports. Used by the host control and
+// the runtime gate; start-up probes an extracted engine in a child process before using it.
 
 #include "webview2/WebView2.h"
 
@@ -42,6 +42,18 @@ private:
     GetCoreWebView2BrowserVersionStringFunc FGetVersion = nullptr;
     GetAvailableCoreWebView2BrowserVersionStringFunc FGetAvailableVersion = nullptr;
 };
+
+// Whether the engine at Path can serve this program (it loads, has every export and is new
+// enough), asked of a child process so that the library never enters this one: loading a
+// library runs its code, and one loaded here could not be replaced safely while this process
+// runs (a later load of the same path would get it back). Not usable when the child cannot be
+// started, fails or takes longer than a few seconds. The child is this program started again:
+// its main must call AnswerEngineProbe first.
+bool IsUsableEngine(const std::string& Path);
+
+// The child's side of IsUsableEngine: in a process started to probe an engine, loads it and
+// ends the process with the answer; in any other process returns at once.
+void AnswerEngineProbe();
 
 // Probes the engine at Path: the version text of the browser it finds usable, or empty when
 // the engine cannot be loaded or reports none.

@@ -235,6 +235,10 @@ class PackTest(unittest.TestCase):
         text_file = self.write(os.path.join(self.dir, "notes.txt"), b"just text")
         good = self.pack_ok(output="packed")
         ini_no_dir = self.write(os.path.join(self.dir, "nodir.ini"), b"[App]\nID=x\nName=y\n")
+        ini_id = lambda name, value: self.write(os.path.join(self.dir, name),
+                                                b"[App]\nID=" + value + b"\nName=y\nDirName=app\n")
+        # An ID names the data folder that a failed runtime install removes: one plain name only.
+        id_keys = lambda value: ("--id", value, "--name", "n", "--dir-name", "app")
         cases = [
             ("missing folder", dict(app=os.path.join(self.dir, "nope")), (), "does not exist"),
             ("no ID", dict(keys=False), ("--name", "N", "--dir-name", "app"), "--id is required"),
@@ -245,6 +249,17 @@ class PackTest(unittest.TestCase):
             ("ini and options", {}, ("--ini", ini_no_dir), "--ini cannot be combined"),
             ("DirName with a slash at the end", dict(keys=False), ("--id", "i", "--name", "n", "--dir-name", "app/"),
              "must be a folder name"),
+            ("ID .", dict(keys=False), id_keys("."), '--id: the ID "." names no folder of its own'),
+            ("ID ..", dict(keys=False), id_keys(".."), '--id: the ID ".." names no folder of its own'),
+            ("ID ../..", dict(keys=False), id_keys("../.."), 'the ID "../.." holds a "/"'),
+            ("ID with a slash", dict(keys=False), id_keys("com/example"), 'the ID "com/example" holds a "/"'),
+            ("ID with a backslash", dict(keys=False), id_keys("com\\example"), 'the ID "com\\example" holds'),
+            ("ID with a control character", dict(keys=False), id_keys("a\x01b"),
+             'the ID "a\\x01b" holds a NUL or another control character'),
+            ("ini with ID ..", dict(keys=False), ("--ini", ini_id("dotdot.ini", b"..")), 'dotdot.ini": the ID ".."'),
+            ("ini with ID ../..", dict(keys=False), ("--ini", ini_id("up.ini", b"../..")), 'the ID "../.." holds'),
+            ("ini with a NUL in the ID", dict(keys=False), ("--ini", ini_id("nul.ini", b"a\0b")),
+             'the ID "a\\x00b" holds a NUL'),
             ("not a number", {}, ("--width", "wide"), '--width: "wide" is not a whole number'),
             ("out of range", {}, ("--window-border", "9"), "outside 0..5"),
             ("not yes or no", {}, ("--allow-zoom", "maybe"), "not a yes/no value"),

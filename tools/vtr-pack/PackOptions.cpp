@@ -58,7 +58,7 @@ const std::vector<TIniKey>& IniKeys() {
     using K = TKeyKind;
     static const std::vector<TIniKey> keys = {
         {"ID", "id", K::Text, "",
-         "application identifier (required): names the data folder and the single-instance lock"},
+         "application identifier (required): one folder name, naming the data folder and the instance lock"},
         {"Name", "name", K::Text, "", "application name (required): window caption and title"},
         {"DirName", "dir-name", K::Text, "", "archive folder that holds APPDIR's files (required), e.g. app"},
         {"IndexHtml", "index-html", K::Text, "index.html", "start page, relative to APPDIR"},
@@ -175,7 +175,8 @@ std::string HelpText() {
            "           --engine /usr/lib/vtr/libvtr-engine.so --width 1024 --height 768\n"
            "\n"
            "vtr-pack refuses, with a message and without writing OUTPUT, what the runtime could\n"
-           "not start: an empty ID, Name or DirName, a start page that APPDIR does not hold, a\n"
+           "not start: an empty ID, Name or DirName, an ID that is not one plain folder name (\".\",\n"
+           "\"..\", \"/\", \"\\\", control characters), a start page that APPDIR does not hold, a\n"
            "missing or unreadable file, a runtime that already carries an archive.\n";
     return out.str();
 }

@@ -3,6 +3,7 @@
 #include "DefaultInstaller.h"
 
 #include "platform/ExecutablePath.h"
+#include "shared/AppIdentity.h"
 #include "shared/ArchiveConventions.h"
 #include "shared/ExeHeaders.h"
 #include "shared/ExeUtils.h"
@@ -182,6 +183,13 @@ void CheckDirName(const std::string& dirName) {
     }
 }
 
+// The runtime refuses an ID that is not one plain folder name, so refuse to pack it.
+void CheckID(const std::string& where, const std::string& id) {
+    if (const std::string fault = CheckAppID(id); !fault.empty()) {
+        throw EPackError(where + ": " + fault);
+    }
+}
+
 // The vtr.ini text, and the identity the runtime will read from it.
 struct TIni {
     std::string Text;
@@ -198,6 +206,11 @@ TIni LoadIni(const TPackOptions& o) {
         ini.Text.resize(static_cast<std::size_t>(file.Size()));
         file.ReadBuffer(ini.Text.data(), ini.Text.size());
     } else {
+        for (const auto& [key, value] : o.IniValues) {
+            if (key == "ID" && !value.empty()) {
+                CheckID("--id", value);
+            }
+        }
         ini.Text = BuildIniText(o.IniValues);
     }
     TIniDocument doc;
@@ -212,6 +225,7 @@ TIni LoadIni(const TPackOptions& o) {
                          : std::string(option) + " is required: the runtime does not start without " + key);
         }
     }
+    CheckID(fromFile ? Quote(o.IniFile) : std::string("--id"), doc.ReadString("App", "ID", ""));
     ini.DirName = doc.ReadString("App", "DirName", "");
     ini.IndexHtml = doc.ReadString("App", "IndexHtml", "index.html");
     CheckDirName(ini.DirName);
