@@ -8,7 +8,8 @@ namespace Platform {
 // Owns one open file descriptor; -1 holds none.
 class TFd {
 public:
-    explicit TFd(int fd = -1) : FFd(fd) {}
+    TFd() = default;
+    explicit TFd(int fd) : FFd(fd) {}
     TFd(TFd&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
     TFd& operator=(TFd&& other) noexcept {
         if (this != &other) {
@@ -31,7 +32,7 @@ public:
     }
 
 private:
-    int FFd;
+    int FFd = -1;
 };
 
 } // namespace Platform

@@ -2,7 +2,7 @@
 
 #include "platform/Folders.h"
 #include "platform/LastError.h"
-#include "platform/linux/UniqueFd.h"
+#include "platform/linux/FileDescriptor.h"
 
 #include <glib.h>
 
@@ -34,17 +34,17 @@ std::string RuntimeDir() {
 
 // The folder Name in Parent, made 0700 when missing. A link, or a folder of another user (who
 // may have made it first in a shared folder), is refused, never followed or used.
-TUniqueFd OpenPrivateFolder(const std::string& parent, const std::string& name) {
-    const TUniqueFd parentFd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!parentFd.Valid()) {
+TFd OpenPrivateFolder(const std::string& parent, const std::string& name) {
+    const TFd parentFd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!parentFd.IsOpen()) {
         return {};
     }
     if (::mkdirat(parentFd.Get(), name.c_str(), 0700) != 0 && errno != EEXIST) {
         return {};
     }
-    TUniqueFd fd(::openat(parentFd.Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    TFd fd(::openat(parentFd.Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
-    if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+    if (!fd.IsOpen() || ::fstat(fd.Get(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
         return {};
     }
     if ((st.st_mode & 07777) != 0700 && ::fchmod(fd.Get(), 0700) != 0) {
@@ -53,9 +53,9 @@ TUniqueFd OpenPrivateFolder(const std::string& parent, const std::string& name) 
     return fd;
 }
 
-TUniqueFd OpenLockFolder() {
+TFd OpenLockFolder() {
     if (const std::string runtime = RuntimeDir(); !runtime.empty()) {
-        if (TUniqueFd fd = OpenPrivateFolder(runtime, "vtr"); fd.Valid()) {
+        if (TFd fd = OpenPrivateFolder(runtime, "vtr"); fd.IsOpen()) {
             return fd;
         }
     }
@@ -69,14 +69,14 @@ bool IsOwnFile(int fd) {
 
 // The lock file in the private folder. Anything else found under its name (left while the
 // folder was open to others) is removed and the file made anew.
-TUniqueFd OpenLockFile(const std::string& name) {
-    const TUniqueFd folder = OpenLockFolder();
-    if (!folder.Valid()) {
+TFd OpenLockFile(const std::string& name) {
+    const TFd folder = OpenLockFolder();
+    if (!folder.IsOpen()) {
         return {};
     }
     const int flags = O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC;
-    TUniqueFd fd(::openat(folder.Get(), name.c_str(), flags, 0600));
-    if (fd.Valid() && IsOwnFile(fd.Get())) {
+    TFd fd(::openat(folder.Get(), name.c_str(), flags, 0600));
+    if (fd.IsOpen() && IsOwnFile(fd.Get())) {
         return fd;
     }
     fd.Reset();

@@ -1,7 +1,7 @@
 #include "platform/PrivateFiles.h"
 
 #include "platform/LastError.h"
-#include "platform/linux/UniqueFd.h"
+#include "platform/linux/FileDescriptor.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -67,8 +67,8 @@ bool CreatePrivateFolder(const std::string& Path) {
             return Fail(errno);
         }
     }
-    const TUniqueFd folder(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder.Valid()) {
+    const TFd folder(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.IsOpen()) {
         return Fail(errno);
     }
     struct stat st {};
@@ -90,8 +90,8 @@ bool WritePrivateFile(const std::string& Path, std::string_view Bytes) {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::string temp = (folder / ("." + target.filename().string() + ".vtr-XXXXXX")).string();
     // mkostemp makes the file 0600: nobody else reads it, even while it is being written.
-    TUniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (!fd.Valid()) {
+    TFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd.IsOpen()) {
         return Fail(errno);
     }
     const auto discard = [&](int err) {
