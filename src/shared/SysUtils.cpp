@@ -122,7 +122,11 @@ Platform::TCapturedOutput TSysUtils::GetDosOutput(const std::string& CommandLine
     if (!result) {
         return {};
     }
-    result->Output = MakeValidUtf8(result->Output);
+    if (result->End == Platform::TCaptureEnd::Exited) {
+        result->Output = MakeValidUtf8(result->Output);
+    } else {
+        result->Output.clear(); // a part of the output says nothing reliable
+    }
     return std::move(*result);
 }
 

@@ -39,8 +39,8 @@ public:
     static std::string GetDosOutput(const std::string& CommandLine, const std::string& WorkingDir,
                                     bool ShowWindow);
     // The same with bounds: output beyond MaxOutput bytes ends the command with everything it
-    // started (OutputTooLong), and Capture, cancelled from another thread, ends it early. A
-    // command that cannot be started gives the empty output.
+    // started (OutputTooLong), and Capture, cancelled from another thread, ends it early; either
+    // way the output is dropped. A command that cannot be started gives the empty output.
     static Platform::TCapturedOutput GetDosOutput(const std::string& CommandLine,
                                                   const std::string& WorkingDir, bool ShowWindow,
                                                   std::size_t MaxOutput, Platform::TOutputCapture& Capture);
