@@ -41,6 +41,8 @@ void TBrowserExternalModule::ShellCommand(const std::string& Uuid, const nlohman
     }
     const std::string workingDir = GetTextArg(Data, "workingDir", "");
     const bool showWindow = GetTextArg(Data, "showWindow", "false") == "true";
+    static_assert(TShellCommandQueue::MaxOutput == 16 * 1024 * 1024,
+                  "the failure text below names the bound");
     // Commands run one after another on the queue's worker, so that the window keeps painting
     // and the page's other calls are answered meanwhile; each reply follows on the GUI thread,
     // with the whole output, once its command has ended. The queue goes with the module, so
