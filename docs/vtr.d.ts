@@ -310,10 +310,12 @@ declare namespace Vtr {
         explore(args: FilePathArgs): Promise<true>;
         /**
          * 70003. Runs the command and resolves with its standard output and error together, once
-         * it has ended; "" when it cannot start. The exit code is not reported. Rejects "Missing command".
+         * it has ended; "" when it cannot start. The exit code is not reported. Commands run one at a
+         * time in the order of the calls. Rejects "Missing command", or "The command was ended: its
+         * output exceeds 16 MiB".
          */
         command(args: CommandArgs): Promise<string>;
-        /** 70004. The non-blank captions of all top-level windows, hidden ones included. */
+        /** 70004. The non-blank captions of all top-level windows, the topmost first, hidden ones included. */
         windows(): Promise<string[]>;
     }
 

@@ -6,7 +6,7 @@ namespace Platform {
 
 // Standard folders of the current user, without a trailing separator; empty when unknown.
 std::string HomeDir();
-std::string UserDesktopDir();   // XDG desktop folder, else the home folder
+std::string UserDesktopDir();   // XDG desktop folder when it exists, else the home folder
 std::string UserDocumentsDir(); // XDG documents folder, else the home folder
 std::string UserConfigDir();    // $XDG_CONFIG_HOME or ~/.config
 std::string UserDataDir();      // $XDG_DATA_HOME or ~/.local/share

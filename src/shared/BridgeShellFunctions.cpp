@@ -1,9 +1,5 @@
-#include "platform/GuiThread.h"
 #include "shared/BrowserExternalModule.h"
 #include "shared/SysUtils.h"
-
-#include <system_error>
-#include <thread>
 
 // Bridge functions of the shell and the session. Nothing here restricts what the page may
 // open, start or run.
@@ -45,23 +41,20 @@ void TBrowserExternalModule::ShellCommand(const std::string& Uuid, const nlohman
     }
     const std::string workingDir = GetTextArg(Data, "workingDir", "");
     const bool showWindow = GetTextArg(Data, "showWindow", "false") == "true";
-    // The command runs on a thread of its own so that the window keeps painting and the page's
-    // other calls are answered meanwhile; the reply follows on the GUI thread, with the whole
-    // output, once the command has ended.
-    std::weak_ptr<TBrowserExternalModule*> alive = FAlive;
-    const auto run = [command, workingDir, showWindow, alive, Uuid] {
-        std::string output = TSysUtils::GetDosOutput(command, workingDir, showWindow);
-        Platform::QueueOnGuiThread([alive, Uuid, output = std::move(output)] {
-            if (const auto module = alive.lock()) {
-                (*module)->PostSuccess(Uuid, TextResult(output));
+    static_assert(TShellCommandQueue::MaxOutput == 16 * 1024 * 1024,
+                  "the failure text below names the bound");
+    // Commands run one after another on the queue's worker, so that the window keeps painting
+    // and the page's other calls are answered meanwhile; each reply follows on the GUI thread,
+    // with the whole output, once its command has ended. The queue goes with the module, so
+    // the reply never outlives it.
+    FShellCommands.Add(
+        {command, workingDir, showWindow}, [this, Uuid](const Platform::TCapturedOutput& Result) {
+            if (Result.End == Platform::TCaptureEnd::OutputTooLong) {
+                PostFailure(Uuid, TextResult("The command was ended: its output exceeds 16 MiB"));
+                return;
             }
+            PostSuccess(Uuid, TextResult(Result.Output));
         });
-    };
-    try {
-        std::thread(run).detach();
-    } catch (const std::system_error&) {
-        run(); // no thread to spare: answer all the same, the window waits
-    }
 }
 
 void TBrowserExternalModule::ShellWindows(const std::string& Uuid, const nlohmann::json&) {

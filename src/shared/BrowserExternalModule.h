@@ -10,6 +10,7 @@
 #include "shared/EdgeEx.h"
 #include "shared/ExeZip.h"
 #include "shared/IniDocument.h"
+#include "shared/ShellCommandQueue.h"
 
 #include <cstdint>
 #include <deque>
@@ -159,6 +160,8 @@ private:
     // Work that finishes after its call has returned (shell.command) holds a weak reference:
     // a reply that arrives after the module is gone is dropped.
     std::shared_ptr<TBrowserExternalModule*> FAlive;
+    // shell.command's queue; last, so that it is gone (its command ended) before anything else.
+    TShellCommandQueue FShellCommands;
 };
 
 } // namespace Shared

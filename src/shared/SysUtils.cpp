@@ -22,6 +22,7 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -69,17 +70,16 @@ bool TSysUtils::ShellExec(const std::string& FilePath, const std::string& Argume
         return Platform::LaunchDefaultForUri(FilePath);
     }
     const std::string target = ResolveProgram(FilePath);
-    std::error_code ec;
-    if (!fs::exists(target, ec)) {
-        return FailErrno(ENOENT);
+    switch (Platform::StartProgramFile(target, SplitCommandLine(Arguments))) {
+    case Platform::TProgramStart::Started:
+        return true;
+    case Platform::TProgramStart::Failed:
+        return false;
+    case Platform::TProgramStart::NotAProgram:
+        break;
     }
-    if (Platform::IsExecutableFile(target)) {
-        std::vector<std::string> argv{target};
-        for (std::string& a : SplitCommandLine(Arguments)) {
-            argv.push_back(std::move(a));
-        }
-        return Platform::SpawnDetached(argv);
-    }
+    // A document, also one with the executable bit (as every file on a FAT stick has): its
+    // application opens it.
     return Platform::LaunchDefaultForPath(target);
 }
 
@@ -108,11 +108,26 @@ std::uint32_t TSysUtils::ShellExecAsAdminAndWait(void* /*AHandle*/, const std::s
 }
 
 std::string TSysUtils::GetDosOutput(const std::string& CommandLine, const std::string& WorkingDir,
-                                    bool /*ShowWindow*/) {
+                                    bool ShowWindow) {
+    Platform::TOutputCapture capture;
+    return GetDosOutput(CommandLine, WorkingDir, ShowWindow, SIZE_MAX, capture).Output;
+}
+
+Platform::TCapturedOutput TSysUtils::GetDosOutput(const std::string& CommandLine,
+                                                  const std::string& WorkingDir, bool /*ShowWindow*/,
+                                                  std::size_t MaxOutput, Platform::TOutputCapture& Capture) {
     // There is no console window to show: the output is captured either way. Decoding the
     // whole output at once keeps characters split across reads intact.
-    const auto output = Platform::RunCapturingOutput({"/bin/sh", "-c", CommandLine}, WorkingDir);
-    return output ? MakeValidUtf8(*output) : std::string();
+    auto result = Capture.Run({"/bin/sh", "-c", CommandLine}, WorkingDir, MaxOutput);
+    if (!result) {
+        return {};
+    }
+    if (result->End == Platform::TCaptureEnd::Exited) {
+        result->Output = MakeValidUtf8(result->Output);
+    } else {
+        result->Output.clear(); // a part of the output says nothing reliable
+    }
+    return std::move(*result);
 }
 
 bool TSysUtils::ExitWindows(std::uint32_t RebootParam) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "forms/RasterImage.h"
+#include "platform/Process.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -36,6 +38,12 @@ public:
                                                  const std::string& Params);
     static std::string GetDosOutput(const std::string& CommandLine, const std::string& WorkingDir,
                                     bool ShowWindow);
+    // The same with bounds: output beyond MaxOutput bytes ends the command with everything it
+    // started (OutputTooLong), and Capture, cancelled from another thread, ends it early; either
+    // way the output is dropped. A command that cannot be started gives the empty output.
+    static Platform::TCapturedOutput GetDosOutput(const std::string& CommandLine,
+                                                  const std::string& WorkingDir, bool ShowWindow,
+                                                  std::size_t MaxOutput, Platform::TOutputCapture& Capture);
     static bool ExitWindows(std::uint32_t RebootParam);
     static void GetWindowsCaptions(TStringList& WindowsCaptionsList);
 

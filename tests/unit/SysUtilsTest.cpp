@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -128,6 +129,42 @@ TEST(Folders, FollowTheEnvironmentAndEndInSlash) {
          {TSysUtils::GetUserDesktopDirPath(), TSysUtils::GetUserDocumentsDirPath()}) {
         EXPECT_EQ(path.back(), '/') << path;
     }
+}
+
+// GLib keeps the folders it has read for the life of the process, so each case runs in a fresh
+// one with its own HOME and configuration.
+TEST(Folders, DesktopIsTheHomeFolderWhenNoDesktopFolderExists) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto desktopOf = [](bool makeDesktop, const char* configured) {
+        TempDir home;
+        const fs::path config = home.Path() / "config";
+        fs::create_directories(config);
+        if (makeDesktop) {
+            fs::create_directories(home.Path() / "Desktop");
+        }
+        if (configured != nullptr) {
+            fs::create_directories(home.Path() / configured);
+            WriteFile(config / "user-dirs.dirs",
+                      "XDG_DESKTOP_DIR=\"" + (home.Path() / configured).string() + "\"\n");
+        }
+        setenv("HOME", home.Path().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        const std::string desktop = TSysUtils::GetUserDesktopDirPath();
+        const std::string prefix = home.Path().string() + "/";
+        return desktop.rfind(prefix, 0) == 0 ? "~/" + desktop.substr(prefix.size()) : desktop;
+    };
+    const auto expect = [&](bool makeDesktop, const char* configured, const std::string& expected) {
+        EXPECT_EXIT(
+            {
+                const std::string desktop = desktopOf(makeDesktop, configured);
+                std::fprintf(stderr, "desktop=[%s]\n", desktop.c_str());
+                std::exit(0);
+            },
+            ::testing::ExitedWithCode(0), "desktop=\\[" + expected + "\\]");
+    };
+    expect(false, nullptr, "~/");
+    expect(true, nullptr, "~/Desktop/");
+    expect(false, "Schreibtisch", "~/Schreibtisch/");
 }
 
 TEST(DeleteDirectory, RemovesTreeAndReportsMissing) {

@@ -48,7 +48,11 @@ std::string HomeDir() {
 }
 
 std::string UserDesktopDir() {
-    return SpecialDirOrHome(G_USER_DIRECTORY_DESKTOP);
+    // GLib names $HOME/Desktop when no desktop folder is configured, whether or not it exists;
+    // a desktop folder that does not exist is none.
+    std::string dir = SpecialDirOrHome(G_USER_DIRECTORY_DESKTOP);
+    std::error_code ec;
+    return std::filesystem::is_directory(dir, ec) ? dir : HomeDir();
 }
 
 std::string UserDocumentsDir() {

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -122,32 +123,35 @@ std::vector<std::string> TopLevelWindowCaptions() {
     const Atom utf8String = XInternAtom(d, "UTF8_STRING", False);
     const Atom wmState = XInternAtom(d, "WM_STATE", False);
 
+    // Top first, as the windows are stacked: the root's children run bottom to top, and with a
+    // window manager they are its frames, each holding a client window.
     std::set<Window> seen;
     std::vector<Window> order;
-    // Managed windows, including hidden and minimised ones, from the window manager's list.
-    for (const Window w : WindowListProperty(d, root, XInternAtom(d, "_NET_CLIENT_LIST_STACKING", False))) {
-        if (seen.insert(w).second) {
-            order.push_back(w);
-        }
-    }
-    for (const Window w : WindowListProperty(d, root, XInternAtom(d, "_NET_CLIENT_LIST", False))) {
-        if (seen.insert(w).second) {
-            order.push_back(w);
-        }
-    }
-    // Unmanaged top-level windows: the root's children that are not frames of managed clients.
     Window rootReturn = None;
     Window parent = None;
     Window* children = nullptr;
     unsigned int count = 0;
     if (XQueryTree(d, root, &rootReturn, &parent, &children, &count) != 0) {
         TXPtr<Window> holder(children);
-        for (unsigned int i = 0; i < count; ++i) {
+        for (unsigned int i = count; i-- > 0;) {
             const Window client = FindClient(d, children[i], wmState);
             const Window w = client != None ? client : children[i];
             if (seen.insert(w).second) {
                 order.push_back(w);
             }
+        }
+    }
+    // Managed windows kept elsewhere than under the root (a virtual root), from the window
+    // manager's lists, the stacking one top first.
+    std::vector<Window> managed =
+        WindowListProperty(d, root, XInternAtom(d, "_NET_CLIENT_LIST_STACKING", False));
+    std::reverse(managed.begin(), managed.end());
+    for (const Window w : WindowListProperty(d, root, XInternAtom(d, "_NET_CLIENT_LIST", False))) {
+        managed.push_back(w);
+    }
+    for (const Window w : managed) {
+        if (seen.insert(w).second) {
+            order.push_back(w);
         }
     }
     for (const Window w : order) {
