@@ -1,6 +1,7 @@
 #include "platform/Process.h"
 
 #include "platform/LastError.h"
+#include "platform/linux/FileDescriptor.h"
 
 #include <glib.h>
 
@@ -39,24 +40,6 @@ std::vector<char*> MakeArgv(const std::vector<std::string>& argv) {
     out.push_back(nullptr);
     return out;
 }
-
-class TFd {
-public:
-    explicit TFd(int fd = -1) : FFd(fd) {}
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    ~TFd() { Close(); }
-    int Get() const { return FFd; }
-    void Close() {
-        if (FFd >= 0) {
-            ::close(FFd);
-            FFd = -1;
-        }
-    }
-
-private:
-    int FFd;
-};
 
 int ExitCodeOf(int status) {
     if (WIFEXITED(status)) {
@@ -166,7 +149,7 @@ bool StartDetached(int fd, const struct stat& checked, TExecKind kind, const std
         }
         _exit(0);
     }
-    errorWrite.Close();
+    errorWrite.Reset();
     int status = 0;
     while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
     }
@@ -258,7 +241,7 @@ std::optional<TCapturedOutput> TOutputCapture::Run(const std::vector<std::string
         Spawn(Argv, G_SPAWN_DO_NOT_REAP_CHILD, WorkingDir.empty() ? nullptr : WorkingDir.c_str(),
               devNull.Get(), writeEnd.Get(), &pid, &NewGroupSetup);
     // Our copy of the write end must go, or the read below never sees the end of the output.
-    writeEnd.Close();
+    writeEnd.Reset();
     if (!started) {
         return std::nullopt;
     }
@@ -297,7 +280,7 @@ std::optional<TCapturedOutput> TOutputCapture::Run(const std::vector<std::string
         ::kill(-pid, SIGKILL);
         ::kill(pid, SIGKILL);
     }
-    readEnd.Close();
+    readEnd.Reset();
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
