@@ -213,9 +213,10 @@ class PrivateFilesTest(E2ETestCase):
                 self.assertTrue(wait_until(lambda: os.path.isdir(os.path.join(profile, "WebExtensions"))))
                 for folder in (profile, os.path.join(profile, "WebExtensions")):
                     self.assertEqual(stat.S_IMODE(os.stat(folder).st_mode) & 0o077, 0, folder)
-                # Nothing per application or per run in the user's shared runtime and cache folders.
+                # No folder per application or per run in the user's shared runtime and cache folders
+                # (the one folder of the single-instance locks is shared by every application).
                 for shared in (runtime, os.path.join(home, ".cache")):
-                    litter = [n for n in os.listdir(shared) if n.startswith("vtr")] if os.path.isdir(shared) else []
+                    litter = [n for n in os.listdir(shared) if n.startswith("vtr-")] if os.path.isdir(shared) else []
                     self.assertEqual(litter, [], shared)
                 proc.kill()
                 proc.wait()
