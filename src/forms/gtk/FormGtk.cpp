@@ -195,6 +195,7 @@ gboolean TForm::TFormImpl::OnConfigure(GtkWidget* Widget, GdkEventConfigure*, gp
     const TFrameExtents& e = self->Frame();
     // gtk_window_get_position gives the frame's corner (north-west gravity).
     self->Owner.NativeBoundsChanged(x, y, width + e.Left + e.Right, height + e.Top + e.Bottom);
+    self->Placed = true;
     return FALSE;
 }
 
@@ -206,7 +207,11 @@ gboolean TForm::TFormImpl::OnMap(GtkWidget*, GdkEvent*, gpointer Data) {
         self->PlacementPending = false;
         self->Owner.ApplyGeometry();
     }
-    self->Placed = true;
+    // A position the form chose holds from now on; one the window system chooses holds once
+    // it has been reported (OnConfigure).
+    if (self->Owner.FPosition != poDefault) {
+        self->Placed = true;
+    }
     return FALSE;
 }
 

@@ -37,7 +37,7 @@ struct TForm::TFormImpl {
     bool Mapped = false;
     bool PlacementPending = false; // first placement waits for the real frame extents
     // Placed on the screen since last shown: from then on the window keeps the position the
-    // form holds (Left, Top) instead of being centred again.
+    // form holds (Left, Top) instead of being centred or placed by the window system again.
     bool Placed = false;
     // A client size asked with SetClientSize: the outer size follows it whenever the frame
     // turns out other than guessed. Cleared when the outer size is set.
