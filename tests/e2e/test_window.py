@@ -37,6 +37,7 @@ class RestoreTest(E2ETestCase):
         run("xdotool", "windowmove", "--sync", wid, "130", "90")
         before = wait_until(lambda: (lambda g: g if g[:2] != ((1280 - 800) // 2, (1024 - 600) // 2) else None)(
             outer_geometry(wid)), timeout=10)
+        self.assertIsNotNone(before, "the window did not move")
         self.assertEqual(before[2:], (800, 600))
         self.go(app, "ready.json")
 
