@@ -6,6 +6,8 @@
 #include "shared/ArchiveConventions.h"
 #include "shared/ProgramParams.h"
 
+#include <utility>
+
 namespace Runtime {
 
 namespace {
@@ -78,6 +80,11 @@ void TMainForm::FormCreate() {
     module->SetBrowserForm(FBrowserForm.get());
     module->SetProjectINI(ProjectINI.get());
     module->OnAppCloseRequest = [this](Forms::TObject* Sender) { AppCloseRequest(Sender); };
+    module->OnCallsReturned = [this](Forms::TObject*) {
+        if (std::exchange(FCloseAfterCalls, false)) {
+            Platform::QueueOnGuiThread([this] { Close(); });
+        }
+    };
 
     // UTF-8 as stored; a byte-order mark stays in the text.
     browser.SetWebviewJavascript(ExeZip->ExtractToString(Shared::Archive::WebviewJsEntry));
@@ -124,7 +131,15 @@ void TMainForm::FormCloseQuery(Forms::TObject*, bool& ACanClose) {
     }
 }
 
-void TMainForm::FormClose(Forms::TObject*, Forms::TCloseAction&) {
+void TMainForm::FormClose(Forms::TObject*, Forms::TCloseAction& Action) {
+    if (FBrowserExternalModule != nullptr && FBrowserExternalModule->CallRunning()) {
+        // The close runs inside a bridge call's own event loop (its modal dialog, say):
+        // freeing the module and the browser now would pull them from under that call. The
+        // window closes once the call has returned.
+        Action = Forms::caNone;
+        FCloseAfterCalls = true;
+        return;
+    }
     FBrowserExternalModule.reset();
     FBrowserForm.reset();
 }

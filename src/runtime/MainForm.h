@@ -31,6 +31,8 @@ public:
 
 private:
     bool FCanClose = false;
+    // A close came while a bridge call was running; it is made again once the call returns.
+    bool FCloseAfterCalls = false;
     std::unique_ptr<Shared::TBrowserForm> FBrowserForm;
     std::unique_ptr<Shared::TBrowserExternalModule> FBrowserExternalModule;
 };

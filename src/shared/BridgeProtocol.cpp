@@ -1,6 +1,9 @@
 #include "shared/BridgeProtocol.h"
 
 #include "shared/StrUtils.h"
+#include "shared/Unicode.h"
+
+#include <algorithm>
 
 namespace Shared {
 
@@ -30,10 +33,109 @@ const nlohmann::json* Member(const nlohmann::json& obj, std::string_view name) {
     return it == obj.end() ? nullptr : &*it;
 }
 
+bool IsHighSurrogate(int Unit) {
+    return Unit >= 0xD800 && Unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(int Unit) {
+    return Unit >= 0xDC00 && Unit <= 0xDFFF;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// The code unit of the escape \uXXXX at Text[Pos], or -1 when there is none.
+int EscapedUnit(std::string_view Text, std::size_t Pos) {
+    if (Pos + 6 > Text.size() || Text[Pos] != '\\' || Text[Pos + 1] != 'u') {
+        return -1;
+    }
+    int unit = 0;
+    for (std::size_t i = Pos + 2; i < Pos + 6; ++i) {
+        const int digit = HexDigit(Text[i]);
+        if (digit < 0) {
+            return -1;
+        }
+        unit = unit * 16 + digit;
+    }
+    return unit;
+}
+
+// The surrogate written as raw bytes at Text[Pos] (the encoding UTF-8 forbids), or -1.
+int RawSurrogate(std::string_view Text, std::size_t Pos) {
+    if (Pos + 3 > Text.size()) {
+        return -1;
+    }
+    const auto b0 = static_cast<unsigned char>(Text[Pos]);
+    const auto b1 = static_cast<unsigned char>(Text[Pos + 1]);
+    const auto b2 = static_cast<unsigned char>(Text[Pos + 2]);
+    if (b0 != 0xED || b1 < 0xA0 || b1 > 0xBF || (b2 & 0xC0) != 0x80) {
+        return -1;
+    }
+    return 0xD000 | ((b1 & 0x3F) << 6) | (b2 & 0x3F);
+}
+
 } // namespace
+
+std::string ReplaceLoneSurrogates(std::string_view Json) {
+    std::string out;
+    out.reserve(Json.size());
+    std::size_t pos = 0;
+    while (pos < Json.size()) {
+        if (Json[pos] == '\\') {
+            const int unit = EscapedUnit(Json, pos);
+            if (unit < 0) {
+                // Any other escape, "\\" among them, goes with the character it escapes, so
+                // that an escaped backslash before a "u" is never read as an escape.
+                const std::size_t length = std::min<std::size_t>(2, Json.size() - pos);
+                out.append(Json.substr(pos, length));
+                pos += length;
+            } else if (IsHighSurrogate(unit) && IsLowSurrogate(EscapedUnit(Json, pos + 6))) {
+                out.append(Json.substr(pos, 12));
+                pos += 12;
+            } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+                out += "\\ufffd";
+                pos += 6;
+            } else {
+                out.append(Json.substr(pos, 6));
+                pos += 6;
+            }
+            continue;
+        }
+        const int unit = RawSurrogate(Json, pos);
+        if (unit < 0) {
+            out += Json[pos++];
+            continue;
+        }
+        const int next = RawSurrogate(Json, pos + 3);
+        if (IsHighSurrogate(unit) && IsLowSurrogate(next)) {
+            AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+                                (static_cast<char32_t>(next) - 0xDC00));
+            pos += 6;
+        } else {
+            AppendUtf8(out, ReplacementCharacter);
+            pos += 3;
+        }
+    }
+    return out;
+}
 
 TBridgeRequest ParseBridgeRequest(std::string_view Json) {
     nlohmann::json message = nlohmann::json::parse(Json, nullptr, false);
+    if (message.is_discarded()) {
+        // The parser refuses unpaired surrogates; a page's string may hold them all the same
+        // (half an emoji cut off), and its call is answered with U+FFFD in their place.
+        message = nlohmann::json::parse(ReplaceLoneSurrogates(Json), nullptr, false);
+    }
     if (!message.is_object()) {
         throw EBridgeArgumentError("The web message is not a JSON object");
     }

@@ -21,8 +21,15 @@ struct TBridgeRequest {
 };
 
 // Parses the JSON text of a web message into its three required members: "id" and "uuid" as
-// text, "data" as an object. Raises EBridgeArgumentError for anything else.
+// text, "data" as an object. Raises EBridgeArgumentError for anything else. Unpaired
+// surrogates, which a page's strings may hold and its JSON.stringify writes, read as U+FFFD.
 TBridgeRequest ParseBridgeRequest(std::string_view Json);
+
+// The JSON text with every unpaired UTF-16 surrogate replaced by U+FFFD: escaped ones
+// ("\ud800") by the escape "\ufffd", raw ones (three bytes ED A0..BF 80..BF) by the
+// character's bytes. Escaped and raw pairs stay characters (a raw pair becomes the UTF-8
+// of its character); nothing else changes.
+std::string ReplaceLoneSurrogates(std::string_view Json);
 
 // A member as text: a string's value, a number's JSON text, "true"/"false"; absent or null
 // gives Default. An object or array raises EBridgeArgumentError.

@@ -23,6 +23,7 @@ void TBrowserExternalModule::DataModuleCreate() {
     FProjectINI = nullptr;
     FBrowserForm = nullptr;
     OnAppCloseRequest = nullptr;
+    OnCallsReturned = nullptr;
     FInFullscreen = false;
     FFileOpenDialog = std::make_unique<Forms::TFileOpenDialog>();
     FFileSaveDialog = std::make_unique<Forms::TFileSaveDialog>();
@@ -31,12 +32,13 @@ void TBrowserExternalModule::DataModuleCreate() {
 }
 
 void TBrowserExternalModule::DataModuleDestroy() {
+    FAlive.reset();
     FExeZip = nullptr;
     FMainForm = nullptr;
     FProjectINI = nullptr;
     FBrowserForm = nullptr;
     OnAppCloseRequest = nullptr;
-    FAlive.reset();
+    OnCallsReturned = nullptr;
     FBrowserExternalForm.reset();
 }
 
@@ -69,6 +71,9 @@ void TBrowserExternalModule::HandleWebMessage(const std::string& AsString, const
         }
     }
     FDispatching = false;
+    if (OnCallsReturned) {
+        OnCallsReturned(this);
+    }
 }
 
 void TBrowserExternalModule::Dispatch(const std::string& AsString, const std::string& AsJson) {

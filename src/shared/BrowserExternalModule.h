@@ -45,6 +45,18 @@ public:
     Forms::TNotifyEvent OnAppCloseRequest;
     TBrowserExternalForm* BrowserExternalForm() const { return FBrowserExternalForm.get(); }
 
+    // True while a bridge call runs. A call may keep the event loop going (a modal dialog, a
+    // message box, a wait for a program), so other work runs meanwhile; nothing may free this
+    // module, or what it works on, before the call has returned: such work waits for
+    // OnCallsReturned.
+    bool CallRunning() const { return FDispatching; }
+    // Raised on the GUI thread when the running calls have all returned, outside any of them.
+    Forms::TNotifyEvent OnCallsReturned;
+    // For work that answers after its call has returned (a worker's reply queued for the GUI
+    // thread): copy it on the GUI thread, and lock it there before touching the module. It
+    // expires as the module starts being destroyed, which never happens while a call runs.
+    std::weak_ptr<TBrowserExternalModule*> Alive() const { return FAlive; }
+
     // The dispatcher, connected to the browser control's web-message event.
     void EdgeBrowserWebMessageReceived(TCustomEdgeBrowser* Sender, TWebMessageReceivedEventArgs* Args);
     // The same for a message already read: its text when posted as a string (else empty) and
@@ -157,8 +169,8 @@ private:
     // event loop going) wait here, so calls are handled one at a time.
     std::deque<std::pair<std::string, std::string>> FPending;
     bool FDispatching = false;
-    // Work that finishes after its call has returned (shell.command) holds a weak reference:
-    // a reply that arrives after the module is gone is dropped.
+    // Work that finishes after its call has returned (shell.command) holds a weak reference
+    // (Alive): a reply that arrives after the module is gone is dropped.
     std::shared_ptr<TBrowserExternalModule*> FAlive;
     // shell.command's queue; last, so that it is gone (its command ended) before anything else.
     TShellCommandQueue FShellCommands;

@@ -1,6 +1,7 @@
 // The bridge dispatcher fed arbitrary message texts, with no browser behind it (replies are
 // captured). It must never crash, must answer a request at most once, and must not answer a
-// message that is not a well-formed request for a function of the table.
+// message that is not a well-formed request for a function of the table (unpaired surrogates
+// being read as U+FFFD).
 #include "shared/Base64.h"
 #include "shared/BridgeFiles.h"
 #include "shared/BridgeProtocol.h"
@@ -81,6 +82,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     module.OnPostReply = [&replies](const std::string& Reply) { replies.push_back(Reply); };
     module.HandleWebMessage(text, text);
     module.OnPostReply = nullptr;
+
+    // Unpaired surrogates are replaced once and for all, and text the parser takes as it is
+    // stays untouched (the parser stops at a NUL byte, so only text without one counts).
+    const std::string repaired = Shared::ReplaceLoneSurrogates(text);
+    const bool accepted = text.find('\0') == std::string::npos && nlohmann::json::accept(text);
+    if (Shared::ReplaceLoneSurrogates(repaired) != repaired || (accepted && repaired != text)) {
+        std::abort();
+    }
 
     std::string uuid;
     const bool wellFormed = IsWellFormedRequest(text, module.Functions(), uuid);

@@ -7,6 +7,8 @@
 #include "forms/Forms.h"
 #include "forms/gtk/FormImpl.h"
 
+#include <tuple>
+
 // Last: the X11 headers define macros that clash with other headers.
 #include <gdk/gdkx.h>
 
@@ -93,6 +95,85 @@ TEST(FormState, StayOnTopAndStatesReachTheWindowManager) {
         return atoms.find("HIDDEN") == std::string::npos && atoms.find("MAXIMIZED") == std::string::npos;
     }));
     EXPECT_EQ(form.WindowState(), wsNormal);
+}
+
+TEST(FormState, EveryRestoreReturnsToTheNormalBounds) {
+    TForm form;
+    form.SetCaption("vtr restore");
+    form.SetBounds(0, 0, 800, 600);
+    form.SetPosition(poDesktopCenter);
+    ShowAndMeasure(form, [](const TFrameGeometry& f) { return f.Width == 800; });
+    // Where a person put it, away from the centre the form chose.
+    const std::string id = std::to_string(XidOf(form));
+    RunCommand("xdotool windowmove --sync " + id + " 130 90");
+    TFrameGeometry before;
+    PumpUntil([&] {
+        before = FrameGeometry(XidOf(form));
+        return before.X != (1280 - 800) / 2 && form.Left() == before.X;
+    });
+    ASSERT_EQ(before.Width, 800);
+    const auto maximized = [&] {
+        return WindowStateAtoms(XidOf(form)).find("MAXIMIZED_VERT") != std::string::npos;
+    };
+    const struct {
+        const char* Name;
+        std::function<void()> Maximize;
+        std::function<void()> Restore;
+    } ways[] = {
+        {"by the form", [&] { form.SetWindowState(wsMaximized); }, [&] { form.SetWindowState(wsNormal); }},
+        {"by the window manager",
+         [&] { RunCommand("wmctrl -i -r " + id + " -b add,maximized_vert,maximized_horz"); },
+         [&] { RunCommand("wmctrl -i -r " + id + " -b remove,maximized_vert,maximized_horz"); }},
+        {"borderless, as full screen",
+         [&] {
+             form.SetBorderStyle(bsNone);
+             form.SetWindowState(wsMaximized);
+         },
+         [&] {
+             form.SetWindowState(wsNormal);
+             form.SetBorderStyle(bsSizeable);
+         }},
+    };
+    for (const auto& way : ways) {
+        way.Maximize();
+        EXPECT_TRUE(PumpUntil(maximized)) << way.Name;
+        EXPECT_TRUE(PumpUntil([&] { return FrameGeometry(XidOf(form)).Width >= 1278; })) << way.Name;
+        // The form's bounds stay its normal ones while the window is maximized.
+        EXPECT_EQ(form.Width(), 800) << way.Name;
+        EXPECT_EQ(form.Height(), 600) << way.Name;
+        way.Restore();
+        TFrameGeometry after;
+        PumpUntil([&] {
+            after = FrameGeometry(XidOf(form));
+            return !maximized() && after.X == before.X && after.Y == before.Y &&
+                   after.Width == before.Width && after.Height == before.Height;
+        });
+        PumpFor(150);
+        after = FrameGeometry(XidOf(form));
+        EXPECT_EQ(std::make_tuple(after.X, after.Y, after.Width, after.Height),
+                  std::make_tuple(before.X, before.Y, before.Width, before.Height))
+            << way.Name;
+    }
+}
+
+TEST(FormState, AFormShownMaximizedRestoresToItsBounds) {
+    TForm form;
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 700, 500);
+    form.SetPosition(poDesktopCenter);
+    form.SetWindowState(wsMaximized);
+    ShowAndMeasure(form, [](const TFrameGeometry& f) { return f.Width == 1280; });
+    form.SetWindowState(wsNormal);
+    form.SetBorderStyle(bsSizeable);
+    TFrameGeometry g;
+    PumpUntil([&] {
+        g = FrameGeometry(XidOf(form));
+        return g.Width == 700 && g.Height == 500 && g.X == (1280 - 700) / 2;
+    });
+    PumpFor(150);
+    g = FrameGeometry(XidOf(form));
+    EXPECT_EQ(std::make_tuple(g.X, g.Y, g.Width, g.Height),
+              std::make_tuple((1280 - 700) / 2, (1024 - 500) / 2, 700, 500));
 }
 
 TEST(FormClose, TheCloseBoxAsksTheForm) {

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -221,6 +222,52 @@ TEST_F(BridgeModule, WindowFunctionsWithoutAWindowAnswerTheNormalCase) {
     EXPECT_EQ(Result(60007, json::object()), "0");
     EXPECT_EQ(Result(60008, {{"factor", "1,5"}}), false);
     EXPECT_EQ(Result(60008, {{"factor", 2}}), true);
+}
+
+namespace {
+
+// A module whose function 1 lets another message in while it runs, as a modal dialog's event
+// loop would, and whose function 2 only notes that it ran.
+class TNestingModule : public TBrowserExternalModule {
+public:
+    TNestingModule() {
+        FTable[1].Function = static_cast<TBridgeFunction>(&TNestingModule::Outer);
+        FTable[2].Function = static_cast<TBridgeFunction>(&TNestingModule::Inner);
+    }
+    const std::map<int, TFunctionEntry>& Functions() const override { return FTable; }
+
+    void Outer(const std::string&, const json&) {
+        Log += CallRunning() ? "outer running;" : "outer idle;";
+        HandleWebMessage("", json{{"id", 2}, {"uuid", "u2"}, {"data", json::object()}}.dump());
+        Log += "outer returns;";
+    }
+    void Inner(const std::string&, const json&) { Log += CallRunning() ? "inner running;" : "inner idle;"; }
+
+    std::string Log;
+
+private:
+    std::map<int, TFunctionEntry> FTable;
+};
+
+} // namespace
+
+TEST(BridgeCalls, WorkThatWouldFreeTheModuleWaitsUntilTheRunningCallsHaveReturned) {
+    TNestingModule module;
+    module.OnCallsReturned = [&module](Forms::TObject* Sender) {
+        EXPECT_EQ(Sender, &module);
+        module.Log += module.CallRunning() ? "returned while running;" : "returned;";
+    };
+    EXPECT_FALSE(module.CallRunning());
+    module.HandleWebMessage("", json{{"id", 1}, {"uuid", "u1"}, {"data", json::object()}}.dump());
+    // The message that came in meanwhile waits for the running call; the module tells once,
+    // when both have returned.
+    EXPECT_EQ(module.Log, "outer running;outer returns;inner running;returned;");
+    EXPECT_FALSE(module.CallRunning());
+
+    // A malformed message is a call that returns too.
+    module.Log.clear();
+    module.HandleWebMessage("", "not json");
+    EXPECT_EQ(module.Log, "returned;");
 }
 
 TEST(FileTypes, SplittingRule) {

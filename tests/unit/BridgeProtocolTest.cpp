@@ -62,3 +62,48 @@ TEST(BridgeReply, FormatAndResults) {
     EXPECT_EQ(parsed["result"][0], "a\"b");
     EXPECT_EQ(parsed["result"][1], "c\\d\ne");
 }
+
+TEST(ParseBridgeRequest, UnpairedSurrogatesReadAsReplacementCharacters) {
+    // The text of "title" as JSON.stringify writes it (or as raw bytes), and what it reads as.
+    const std::string fffd = "\xEF\xBF\xBD";
+    const std::string grin = "\xF0\x9F\x98\x80"; // U+1F600, the pair D83D DE00
+    const struct {
+        const char* Name;
+        std::string Written;
+        std::string Read;
+    } cases[] = {
+        {"lone high", R"(x\ud800y)", "x" + fffd + "y"},
+        {"lone high upper case", R"(x\uD800y)", "x" + fffd + "y"},
+        {"lone low", R"(x\udc00y)", "x" + fffd + "y"},
+        {"half an emoji at the end", R"(x\ud83d)", "x" + fffd},
+        {"reversed pair", R"(\ude00\ud83d)", fffd + fffd},
+        {"high before a pair", R"(\ud83d\ud83d\ude00)", fffd + grin},
+        {"valid pair kept", R"(\ud83d\ude00)", grin},
+        {"other escapes kept", R"(\u00e9\n\"\/)", "\xC3\xA9\n\"/"},
+        {"escaped backslash before u", R"(\\ud800)", "\\ud800"},
+        {"escaped backslash, then a lone high", R"(\\\ud800)", "\\" + fffd},
+        {"raw lone high", "x\xED\xA0\x80y", "x" + fffd + "y"},
+        {"raw lone low", "x\xED\xBF\xBF", "x" + fffd},
+        {"raw pair", "\xED\xA0\xBD\xED\xB8\x80", grin},
+        {"raw reversed pair", "\xED\xB8\x80\xED\xA0\xBD", fffd + fffd},
+    };
+    for (const auto& c : cases) {
+        const std::string message = R"({"id":60006,"uuid":"u","data":{"title":")" + c.Written + R"("}})";
+        TBridgeRequest request;
+        ASSERT_NO_THROW(request = ParseBridgeRequest(message)) << c.Name;
+        EXPECT_EQ(request.Data["title"].get<std::string>(), c.Read) << c.Name;
+        EXPECT_EQ(request.Uuid, "u") << c.Name;
+        // Repaired text is valid: repairing it again changes nothing.
+        const std::string repaired = ReplaceLoneSurrogates(message);
+        EXPECT_EQ(ReplaceLoneSurrogates(repaired), repaired) << c.Name;
+    }
+    // Text without a lone surrogate is left as it is.
+    for (const char* valid :
+         {R"({"a":"\ud83d\ude00 \\ud800 \u0041"})", "{\"a\":\"\xF0\x9F\x98\x80\"}", "\\", "x\\"}) {
+        EXPECT_EQ(ReplaceLoneSurrogates(valid), valid) << valid;
+    }
+    // Other malformed text stays refused.
+    EXPECT_THROW(ParseBridgeRequest("{\"id\":1,\"uuid\":\"u\",\"data\":{\"t\":\"\xFF\"}}"),
+                 EBridgeArgumentError);
+    EXPECT_THROW(ParseBridgeRequest(R"({"id":1,"uuid":"u","data":{"t":"\ud800"})"), EBridgeArgumentError);
+}

@@ -19,6 +19,10 @@ namespace Forms {
 
 namespace {
 
+// States in which the window system, not the form, decides the window's bounds.
+constexpr auto LargeStates =
+    static_cast<GdkWindowState>(GDK_WINDOW_STATE_MAXIMIZED | GDK_WINDOW_STATE_FULLSCREEN);
+
 GQuark FormQuark() {
     static const GQuark quark = g_quark_from_static_string("vtr-form");
     return quark;
@@ -61,10 +65,19 @@ void TForm::TFormImpl::ReadExtents() {
                    static_cast<int>(values[2]) / scale, static_cast<int>(values[3]) / scale};
         ExtentsKnown = true;
         LastExtents(gtk_window_get_decorated(Window) != FALSE) = Extents;
+        if (Owner.FWindowState == wsNormal && (NativeState() & LargeStates) == 0 && !AwaitingNormalFrame) {
+            NormalExtents = Extents;
+            NormalExtentsKnown = true;
+        }
     }
     if (data != nullptr) {
         XFree(data);
     }
+}
+
+GdkWindowState TForm::TFormImpl::NativeState() const {
+    GdkWindow* gdkWindow = Window != nullptr ? gtk_widget_get_window(GTK_WIDGET(Window)) : nullptr;
+    return gdkWindow != nullptr ? gdk_window_get_state(gdkWindow) : GdkWindowState{};
 }
 
 int TForm::TFormImpl::MenuHeight() const {
@@ -86,9 +99,30 @@ void TForm::TFormImpl::FixContentSize(int Width, int Height) {
     }
 }
 
+bool TForm::TFormImpl::CentreOnWorkArea(int OuterWidth, int OuterHeight, int& X, int& Y) const {
+    GdkDisplay* display =
+        Window != nullptr ? gtk_widget_get_display(GTK_WIDGET(Window)) : gdk_display_get_default();
+    if (display == nullptr) {
+        return false;
+    }
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (monitor == nullptr) {
+        monitor = gdk_display_get_monitor(display, 0);
+    }
+    if (monitor == nullptr) {
+        return false;
+    }
+    GdkRectangle area{};
+    gdk_monitor_get_workarea(monitor, &area);
+    X = area.x + (area.width - OuterWidth) / 2;
+    Y = area.y + (area.height - OuterHeight) / 2;
+    return true;
+}
+
 void TForm::TFormImpl::ContentSizeFor(int OuterWidth, int OuterHeight, int& Width, int& Height) const {
-    Width = std::max(1, OuterWidth - Extents.Left - Extents.Right);
-    Height = std::max(1, OuterHeight - Extents.Top - Extents.Bottom);
+    const TFrameExtents& e = Frame();
+    Width = std::max(1, OuterWidth - e.Left - e.Right);
+    Height = std::max(1, OuterHeight - e.Top - e.Bottom);
 }
 
 gboolean TForm::TFormImpl::OnDelete(GtkWidget*, GdkEvent*, gpointer Data) {
@@ -108,6 +142,18 @@ gboolean TForm::TFormImpl::OnWindowState(GtkWidget*, GdkEventWindowState* Event,
     } else if ((Event->changed_mask & (GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_MAXIMIZED)) != 0) {
         form.FWindowState = wsNormal;
     }
+    if ((Event->changed_mask & LargeStates) != 0 &&
+        (state & (LargeStates | GDK_WINDOW_STATE_ICONIFIED)) == 0 && form.FWindowState == wsNormal) {
+        // Restored, by the form or by the window manager: the window takes the form's normal
+        // bounds, whatever the window manager remembered. It may still have its maximized
+        // frame; a size reckoned with that frame would be wrong, and could outlast the right
+        // one, so it is reckoned with the normal frame the window is getting back.
+        TFormImpl& f = *static_cast<TFormImpl*>(Data);
+        f.AwaitingNormalFrame = true; // the read below must not take the old frame for normal
+        f.ReadExtents();
+        f.AwaitingNormalFrame = f.NormalExtentsKnown && f.Extents != f.NormalExtents;
+        form.ApplyGeometry();
+    }
     if (old != form.FWindowState) {
         if (form.FWindowState == wsMinimized) {
             form.BroadcastSysCommand(SC_MINIMIZE);
@@ -125,6 +171,13 @@ gboolean TForm::TFormImpl::OnConfigure(GtkWidget* Widget, GdkEventConfigure*, gp
     if (!self->Mapped) {
         return FALSE;
     }
+    if (self->Owner.FWindowState != wsNormal ||
+        (self->NativeState() & (LargeStates | GDK_WINDOW_STATE_ICONIFIED)) != 0) {
+        // A maximized (or full-screen, or minimized) window's bounds are the window system's;
+        // the form keeps its normal bounds, which the window returns to when restored.
+        self->RequestedWidth = 0;
+        return FALSE;
+    }
     int x = 0;
     int y = 0;
     gtk_window_get_position(GTK_WINDOW(Widget), &x, &y);
@@ -134,15 +187,15 @@ gboolean TForm::TFormImpl::OnConfigure(GtkWidget* Widget, GdkEventConfigure*, gp
     if (self->RequestedWidth > 0) {
         // Until the window has reached the asked size once, what it reports is its old size,
         // however long the window system takes (a busy machine can take seconds).
-        const bool reached = width == self->RequestedWidth && height == self->RequestedHeight;
-        if (!reached && self->Owner.FWindowState == wsNormal) {
+        if (width != self->RequestedWidth || height != self->RequestedHeight) {
             return FALSE;
         }
         self->RequestedWidth = 0;
     }
-    const TFrameExtents& e = self->Extents;
+    const TFrameExtents& e = self->Frame();
     // gtk_window_get_position gives the frame's corner (north-west gravity).
     self->Owner.NativeBoundsChanged(x, y, width + e.Left + e.Right, height + e.Top + e.Bottom);
+    self->Placed = true;
     return FALSE;
 }
 
@@ -154,6 +207,11 @@ gboolean TForm::TFormImpl::OnMap(GtkWidget*, GdkEvent*, gpointer Data) {
         self->PlacementPending = false;
         self->Owner.ApplyGeometry();
     }
+    // A position the form chose holds from now on; one the window system chooses holds once
+    // it has been reported (OnConfigure).
+    if (self->Owner.FPosition != poDefault) {
+        self->Placed = true;
+    }
     return FALSE;
 }
 
@@ -162,10 +220,10 @@ gboolean TForm::TFormImpl::OnProperty(GtkWidget*, GdkEventProperty* Event, gpoin
     if (Event->atom != gdk_atom_intern_static_string("_NET_FRAME_EXTENTS")) {
         return FALSE;
     }
-    const TFrameExtents before = self->Extents;
+    const TFrameExtents before = self->Frame();
+    self->AwaitingNormalFrame = false;
     self->ReadExtents();
-    const bool changed = before.Left != self->Extents.Left || before.Right != self->Extents.Right ||
-                         before.Top != self->Extents.Top || before.Bottom != self->Extents.Bottom;
+    const bool changed = before != self->Extents;
     if (self->Mapped && (self->PlacementPending || changed)) {
         self->PlacementPending = false;
         self->Owner.ApplyGeometry();
@@ -359,6 +417,7 @@ void TForm::DestroyWnd() {
     f.Window = nullptr;
     f.Box = nullptr;
     f.Mapped = false;
+    f.Placed = false;
     TWinControl::DestroyWnd();
 }
 
@@ -377,6 +436,12 @@ void TForm::ApplyBorder() {
         hint = GDK_WINDOW_TYPE_HINT_DIALOG;
     } else if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin) {
         hint = GDK_WINDOW_TYPE_HINT_UTILITY;
+    }
+    if ((gtk_window_get_decorated(window) != FALSE) != decorated ||
+        gtk_window_get_type_hint(window) != hint) {
+        // Another frame comes: the one last seen in the normal state no longer holds.
+        FFormImpl->NormalExtentsKnown = false;
+        FFormImpl->AwaitingNormalFrame = false;
     }
     const bool mapped = gtk_widget_get_mapped(GTK_WIDGET(window));
     // The window manager reads the type only when the window is mapped.
@@ -405,7 +470,7 @@ void TForm::ApplyConstraints() {
     if (window == nullptr) {
         return;
     }
-    const TFrameExtents& e = FFormImpl->Extents;
+    const TFrameExtents& e = FFormImpl->Frame();
     GdkGeometry geometry{};
     int mask = 0;
     if (FConstraints.MinWidth > 0 || FConstraints.MinHeight > 0) {
@@ -457,7 +522,7 @@ void TForm::ApplyGeometry() {
     ApplyConstraints();
     if (FFormImpl->ClientRequestWidth > 0) {
         // The frame may have proved other than guessed: the client size is what was asked.
-        const TFrameExtents& e = FFormImpl->Extents;
+        const TFrameExtents& e = FFormImpl->Frame();
         NativeBoundsChanged(Left(), Top(), FFormImpl->ClientRequestWidth + e.Left + e.Right,
                             FFormImpl->ClientRequestHeight + e.Top + e.Bottom + FFormImpl->MenuHeight());
     }
@@ -479,27 +544,26 @@ void TForm::ApplyGeometry() {
     }
     FFormImpl->ContentSizeFor(outerWidth, outerHeight, width, height);
     FFormImpl->FixContentSize(width, height);
-    if (FWindowState == wsNormal) {
+    // Until the window manager has restored a maximized window, its frame is the maximized
+    // one and a size asked now would be taken wrongly; the window is sized when it is restored.
+    const bool normal = FWindowState == wsNormal && (FFormImpl->NativeState() & LargeStates) == 0;
+    if (normal) {
         FFormImpl->RequestedWidth = width;
         FFormImpl->RequestedHeight = height;
         gtk_window_resize(window, width, height);
     } else {
         gtk_window_set_default_size(window, width, height);
     }
-    if (FPosition == poDesigned) {
+    int x = 0;
+    int y = 0;
+    if (!FFormImpl->Placed && (FPosition == poDesktopCenter || FPosition == poScreenCenter) &&
+        FFormImpl->CentreOnWorkArea(outerWidth, outerHeight, x, y)) {
+        // Centred once, when first placed; the centre becomes the form's position.
+        NativeBoundsChanged(x, y, Width(), Height());
+    }
+    // A maximized window is not moved; the window system chooses the first position only.
+    if ((normal || !FFormImpl->Mapped) && (FPosition != poDefault || FFormImpl->Placed)) {
         gtk_window_move(window, Left(), Top());
-    } else if (FPosition == poDesktopCenter || FPosition == poScreenCenter) {
-        GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window));
-        GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
-        if (monitor == nullptr) {
-            monitor = gdk_display_get_monitor(display, 0);
-        }
-        if (monitor != nullptr) {
-            GdkRectangle area{};
-            gdk_monitor_get_workarea(monitor, &area);
-            gtk_window_move(window, area.x + (area.width - outerWidth) / 2,
-                            area.y + (area.height - outerHeight) / 2);
-        }
     }
 }
 
@@ -513,6 +577,7 @@ void TForm::VisibleChanged() {
             gtk_widget_hide(GTK_WIDGET(FFormImpl->Window));
             FFormImpl->Mapped = false;
         }
+        FFormImpl->Placed = false;
         if (OnHide) {
             OnHide(this);
         }
@@ -558,7 +623,7 @@ void TForm::NativeBoundsChanged(int ALeft, int ATop, int AWidth, int AHeight) {
 TRect TForm::ClientRect() const {
     if (Parent() != nullptr || FFormImpl->Window == nullptr) {
         if (Parent() == nullptr) {
-            const TFrameExtents& e = FFormImpl->Extents;
+            const TFrameExtents& e = FFormImpl->Frame();
             return {0, 0, std::max(0, Width() - e.Left - e.Right),
                     std::max(0, Height() - e.Top - e.Bottom - FFormImpl->MenuHeight())};
         }
@@ -568,7 +633,7 @@ TRect TForm::ClientRect() const {
     GtkAllocation allocation{};
     gtk_widget_get_allocation(layout, &allocation);
     if (allocation.width <= 1 && allocation.height <= 1) {
-        const TFrameExtents& e = FFormImpl->Extents;
+        const TFrameExtents& e = FFormImpl->Frame();
         return {0, 0, std::max(0, Width() - e.Left - e.Right),
                 std::max(0, Height() - e.Top - e.Bottom - FFormImpl->MenuHeight())};
     }
@@ -585,7 +650,7 @@ void TForm::ClientAreaResized(int AWidth, int AHeight) {
 }
 
 void TForm::SetClientSize(int AWidth, int AHeight) {
-    const TFrameExtents& e = FFormImpl->Extents;
+    const TFrameExtents& e = FFormImpl->Frame();
     SetBounds(Left(), Top(), AWidth + e.Left + e.Right, AHeight + e.Top + e.Bottom + FFormImpl->MenuHeight());
     FFormImpl->ClientRequestWidth = AWidth;
     FFormImpl->ClientRequestHeight = AHeight;
@@ -711,10 +776,11 @@ void TForm::BringToFront() {
 }
 
 void TForm::CenterOnScreen() {
-    const TPosition saved = FPosition;
-    FPosition = poScreenCenter;
-    ApplyGeometry();
-    FPosition = saved;
+    int x = 0;
+    int y = 0;
+    if (FFormImpl->CentreOnWorkArea(Width(), Height(), x, y)) {
+        SetBounds(x, y, Width(), Height());
+    }
 }
 
 void TForm::SetRoundedRegion(int Radius) {

@@ -13,6 +13,8 @@ struct TFrameExtents {
     int Right = 0;
     int Top = 0;
     int Bottom = 0;
+
+    bool operator==(const TFrameExtents&) const = default;
 };
 
 struct TForm::TFormImpl {
@@ -25,8 +27,18 @@ struct TForm::TFormImpl {
     GtkCssProvider* ColorProvider = nullptr;
     TFrameExtents Extents; // what the window manager reported, or the last known guess
     bool ExtentsKnown = false;
+    // The frame last seen around the window in its normal state: a maximized window's frame
+    // may differ, and a restored window gets this one back. Unknown after a border change.
+    TFrameExtents NormalExtents;
+    bool NormalExtentsKnown = false;
+    // Restored, but still in the maximized frame until the window manager sends the normal
+    // one: sizes are reckoned with the normal frame meanwhile.
+    bool AwaitingNormalFrame = false;
     bool Mapped = false;
     bool PlacementPending = false; // first placement waits for the real frame extents
+    // Placed on the screen since last shown: from then on the window keeps the position the
+    // form holds (Left, Top) instead of being centred or placed by the window system again.
+    bool Placed = false;
     // A client size asked with SetClientSize: the outer size follows it whenever the frame
     // turns out other than guessed. Cleared when the outer size is set.
     int ClientRequestWidth = 0;
@@ -41,7 +53,15 @@ struct TForm::TFormImpl {
     static TFrameExtents& LastExtents(bool Decorated);
 
     void ReadExtents();
+    // The frame that sizes are reckoned with.
+    const TFrameExtents& Frame() const { return AwaitingNormalFrame ? NormalExtents : Extents; }
+    // The window system's own state of the window (maximized, full screen, minimized), which
+    // follows the form's asked state only once the window manager has acted.
+    GdkWindowState NativeState() const;
     int MenuHeight() const;
+    // The frame corner that centres an outer size on the primary screen's work area; false
+    // when there is no screen.
+    bool CentreOnWorkArea(int OuterWidth, int OuterHeight, int& X, int& Y) const;
     // Content size for the form's outer size.
     void ContentSizeFor(int OuterWidth, int OuterHeight, int& Width, int& Height) const;
     // Makes a window that cannot be resized take this content size (and undoes that for one
