@@ -109,13 +109,15 @@ class SurrogatesTest(E2ETestCase):
         r = app.wait_file("report.json")
         self.assertEqual(r["setTitle"], {"ok": True, "value": True})
         self.assertEqual(r["title"], "x\ufffdy")
-        self.assertEqual(window_name(window_of(proc.pid)), "x\ufffdy")
         self.assertEqual(r["write"], {"ok": True, "value": True})
         self.assertEqual(r["lowFirst"], {"ok": True, "value": True})
         with open(app.path("half.txt"), encoding="utf-8-sig") as f:
             self.assertEqual(f.read(), "grin \ufffd\n")
         with open(app.path("low.txt"), encoding="utf-8-sig") as f:
             self.assertEqual(f.read(), "\ufffd\U0001F600\n")
+        self.assertEqual(r["raw"], True)
+        self.assertEqual(r["rawTitle"], "r\ufffds")
+        self.assertEqual(window_name(window_of(proc.pid)), "r\ufffds")
         self.go_and_wait(app, proc)
 
     def go_and_wait(self, app, proc):

@@ -63,7 +63,12 @@ const char* const EngineWorldScript = R"JS((() => {
     return;
   }
   document.addEventListener('vtr-webview-post', (event) => {
-    if (typeof event.detail === 'string') handlers.vtrWebView.postMessage(event.detail);
+    let text = event.detail;
+    if (typeof text !== 'string') return;
+    // Half a surrogate pair cannot cross into UTF-8 whole: it is sent as U+FFFD. (A page may
+    // post its own text here, not only what JSON.stringify made.)
+    if (!text.isWellFormed()) text = text.toWellFormed();
+    handlers.vtrWebView.postMessage(text);
   });
   const selector = 'a[href],area[href],button,input,select,textarea,iframe,summary,[tabindex],' +
     '[contenteditable=""],[contenteditable="true"]';
