@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential g++ cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
-  libzip-dev nlohmann-json3-dev zlib1g-dev libgtk-3-dev libwebkit2gtk-4.1-dev libx11-dev libxtst-dev
+  nlohmann-json3-dev zlib1g-dev libgtk-3-dev libwebkit2gtk-4.1-dev libx11-dev libxtst-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   media-types xvfb xauth openbox xdotool wmctrl x11-utils x11-xserver-utils imagemagick
   fonts-dejavu-core fonts-wqy-microhei locales

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/Stream.h"
+#include "shared/ZipSource.h"
 
 #include <cstdint>
 #include <memory>
@@ -17,10 +18,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Reads the application archive from memory. Entries are found by name ignoring the case of
-// ASCII letters. A missing entry writes nothing; a damaged or wrongly encrypted one never
-// raises: its target gets no data or part of it, and LastCrcOk tells whether the whole entry
-// arrived intact. Not for use from several threads at once.
+// Reads the application archive: entries stored or deflated, plain or under the traditional
+// PKWARE cipher. Entries are found by name ignoring the case of ASCII letters. A missing entry
+// writes nothing; a damaged or wrongly encrypted one never raises: its target gets no data or
+// part of it, and LastCrcOk tells whether the whole entry arrived intact. Not for use from
+// several threads at once.
 class TExeZip {
 public:
     TExeZip();
@@ -37,6 +39,8 @@ public:
     void Open(const TMemoryStream& Stream);
     void Open(TMemoryStream&& Stream) = delete; // the bytes must outlive the reader
     void Open(std::string_view Bytes);
+    // Opens the archive that Source gives; entries are read from it as they are asked for.
+    void Open(std::unique_ptr<TZipSource> Source);
     void Close();
     bool Active() const;
 
@@ -56,12 +60,6 @@ public:
     // Entry names as stored, in archive order (indices as FindFile returns them).
     const std::vector<std::string>& FileNames() const;
     std::int64_t FileCount() const;
-
-    // Stored entries under the traditional cipher are decrypted by the reader itself, with the
-    // CRC taken from the cipher's own key: about 1.4 times the ZIP library's decoder, and as
-    // fast as the bare cipher. Switched off, every entry goes through the library (kept for
-    // comparison).
-    void SetOwnDecryption(bool Value);
 
 private:
     struct TImpl;
