@@ -4,10 +4,10 @@
 // over the plain bytes, the CRC check a reader makes without the cipher's key. The archive is
 // generated at start in a temporary folder and removed at the end.
 
-#include "shared/ArchiveConventions.h"
-#include "shared/ExeUtils.h"
-#include "shared/ExeZip.h"
-#include "shared/ZipWriter.h"
+#include "shared/archive/ArchiveConventions.h"
+#include "shared/archive/ExeZip.h"
+#include "shared/archive/ZipWriter.h"
+#include "shared/exe/ExeUtils.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>

@@ -5,7 +5,7 @@
 
 #include "forms/gtk/WinControlImpl.h"
 #include "platform/GuiThread.h"
-#include "shared/EdgeEx.h"
+#include "shared/host/EdgeEx.h"
 #include "webview2/Streams.h"
 
 #include <benchmark/benchmark.h>

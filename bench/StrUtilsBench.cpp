@@ -1,4 +1,4 @@
-#include "shared/StrUtils.h"
+#include "shared/text/StrUtils.h"
 
 #include <benchmark/benchmark.h>
 

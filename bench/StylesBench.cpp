@@ -1,8 +1,8 @@
 // What a configured style costs at start-up: knowing the catalogue's names (every resource's
 // header) and reading the one style to apply; and sorting the names as themes.getThemes does.
 #include "platform/TextCompare.h"
-#include "shared/Resources.h"
-#include "shared/StyleResource.h"
+#include "shared/config/Resources.h"
+#include "shared/styles/StyleResource.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 #include "forms/FileDialogs.h"
 
 #include "platform/Text.h"
-#include "shared/FileMask.h"
-#include "shared/StrUtils.h"
+#include "shared/text/FileMask.h"
+#include "shared/text/StrUtils.h"
 
 namespace Forms {
 

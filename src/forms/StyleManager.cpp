@@ -2,7 +2,7 @@
 
 #include "forms/StyleEngine.h"
 #include "platform/Text.h"
-#include "shared/Resources.h"
+#include "shared/config/Resources.h"
 
 #include <iostream>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "forms/RasterImage.h"
-#include "shared/StyleResource.h"
+#include "shared/styles/StyleResource.h"
 
 #include <functional>
 #include <optional>

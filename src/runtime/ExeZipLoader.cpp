@@ -6,11 +6,11 @@
 #include "platform/PrivateFiles.h"
 #include "runtime/LocalizedMessages.h"
 #include "runtime/StartupGates.h"
-#include "shared/AppIdentity.h"
-#include "shared/ArchiveConventions.h"
-#include "shared/EdgeEx.h"
-#include "shared/Stream.h"
-#include "shared/SysUtils.h"
+#include "shared/archive/ArchiveConventions.h"
+#include "shared/archive/Stream.h"
+#include "shared/config/AppIdentity.h"
+#include "shared/host/EdgeEx.h"
+#include "shared/system/SysUtils.h"
 #include "webview2/Loader.h"
 
 #include <filesystem>

@@ -3,9 +3,9 @@
 // Start-up: the attached archive, the configuration, the application's identity and folders,
 // and the environment the browser engine reads.
 
-#include "shared/ExeUtils.h"
-#include "shared/ExeZip.h"
-#include "shared/IniDocument.h"
+#include "shared/archive/ExeZip.h"
+#include "shared/config/IniDocument.h"
+#include "shared/exe/ExeUtils.h"
 
 #include <memory>
 #include <string>

@@ -9,8 +9,8 @@
 #include "platform/InstanceLock.h"
 #include "runtime/ExeZipLoader.h"
 #include "runtime/MainForm.h"
-#include "shared/ProgramParams.h"
-#include "shared/SysUtils.h"
+#include "shared/config/ProgramParams.h"
+#include "shared/system/SysUtils.h"
 #include "webview2/Loader.h"
 
 #include <cstdlib>

@@ -3,8 +3,8 @@
 #include "forms/Application.h"
 #include "platform/GuiThread.h"
 #include "runtime/ExeZipLoader.h"
-#include "shared/ArchiveConventions.h"
-#include "shared/ProgramParams.h"
+#include "shared/archive/ArchiveConventions.h"
+#include "shared/config/ProgramParams.h"
 
 #include <utility>
 

@@ -5,8 +5,8 @@
 // closing.
 
 #include "forms/Win11Forms.h"
-#include "shared/BrowserExternalModule.h"
-#include "shared/BrowserForm.h"
+#include "shared/bridge/BrowserExternalModule.h"
+#include "shared/host/BrowserForm.h"
 
 #include <memory>
 #include <string>

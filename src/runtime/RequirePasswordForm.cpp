@@ -1,7 +1,7 @@
 #include "runtime/RequirePasswordForm.h"
 
 #include "forms/BorderIcons.h"
-#include "shared/Resources.h"
+#include "shared/config/Resources.h"
 
 namespace Runtime {
 

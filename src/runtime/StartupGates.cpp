@@ -6,12 +6,12 @@
 #include "runtime/ExeZipLoader.h"
 #include "runtime/LocalizedMessages.h"
 #include "runtime/RequirePasswordForm.h"
-#include "shared/AppIdentity.h"
-#include "shared/ArchiveConventions.h"
-#include "shared/EdgeEx.h"
-#include "shared/ProgramParams.h"
-#include "shared/Stream.h"
-#include "shared/SysUtils.h"
+#include "shared/archive/ArchiveConventions.h"
+#include "shared/archive/Stream.h"
+#include "shared/config/AppIdentity.h"
+#include "shared/config/ProgramParams.h"
+#include "shared/host/EdgeEx.h"
+#include "shared/system/SysUtils.h"
 
 #include <filesystem>
 #include <stdexcept>

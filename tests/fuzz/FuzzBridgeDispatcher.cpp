@@ -2,11 +2,11 @@
 // captured). It must never crash, must answer a request at most once, and must not answer a
 // message that is not a well-formed request for a function of the table (unpaired surrogates
 // being read as U+FFFD).
-#include "shared/Base64.h"
-#include "shared/BridgeFiles.h"
-#include "shared/BridgeProtocol.h"
-#include "shared/BrowserExternalModule.h"
-#include "shared/StrUtils.h"
+#include "shared/bridge/BridgeFiles.h"
+#include "shared/bridge/BridgeProtocol.h"
+#include "shared/bridge/BrowserExternalModule.h"
+#include "shared/text/Base64.h"
+#include "shared/text/StrUtils.h"
 
 #include <nlohmann/json.hpp>
 

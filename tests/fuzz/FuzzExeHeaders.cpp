@@ -1,4 +1,4 @@
-#include "shared/ExeHeaders.h"
+#include "shared/exe/ExeHeaders.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "shared/ArchiveConventions.h"
-#include "shared/ExeZip.h"
+#include "shared/archive/ArchiveConventions.h"
+#include "shared/archive/ExeZip.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "shared/IconFile.h"
+#include "shared/exe/IconFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "shared/IniDocument.h"
+#include "shared/config/IniDocument.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "shared/StrUtils.h"
-#include "shared/Unicode.h"
+#include "shared/text/StrUtils.h"
+#include "shared/text/Unicode.h"
 
 #include <nlohmann/json.hpp>
 

@@ -2,7 +2,7 @@
 // break is the `items` text of mainMenu.setItems; what follows, if anything, is the `data` object
 // of a mainMenu.updateItem request on the menu just built. Replies are captured, not posted.
 
-#include "../unit/BridgeHarness.h"
+#include "../unit/support/BridgeHarness.h"
 
 #include "forms/Forms.h"
 

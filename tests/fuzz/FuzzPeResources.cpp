@@ -1,7 +1,7 @@
-#include "shared/LittleEndian.h"
-#include "shared/PeImage.h"
-#include "shared/PeResources.h"
-#include "shared/VersionInfo.h"
+#include "base/LittleEndian.h"
+#include "shared/exe/PeImage.h"
+#include "shared/exe/PeResources.h"
+#include "shared/exe/VersionInfo.h"
 
 #include <algorithm>
 #include <cstddef>

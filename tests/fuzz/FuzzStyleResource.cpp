@@ -1,4 +1,4 @@
-#include "shared/StyleResource.h"
+#include "shared/styles/StyleResource.h"
 
 #include <zlib.h>
 

@@ -1,4 +1,4 @@
-#include "shared/VersionInfo.h"
+#include "shared/exe/VersionInfo.h"
 
 #include <cstddef>
 #include <cstdint>

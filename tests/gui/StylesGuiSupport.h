@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers of the style GUI tests: running the GTK loop and reading pixels back from the X server.
-#include "shared/StyleResource.h"
+#include "shared/styles/StyleResource.h"
 
 #include <gtk/gtk.h>
 

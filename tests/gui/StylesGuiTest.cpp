@@ -3,7 +3,7 @@
 // back from the X server and compared with the styles' palettes.
 #include "StylesGuiSupport.h"
 #include "forms/StyleManager.h"
-#include "shared/StylesUtils.h"
+#include "shared/styles/StylesUtils.h"
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>

@@ -2,9 +2,9 @@
 // the way start-up does and prints one line per entry, "name<TAB>size<TAB>crc32<TAB>ok|BAD",
 // with the CRC-32 of the bytes it extracted. Exit code 3 when it carries no archive.
 
-#include "shared/ArchiveConventions.h"
-#include "shared/ExeUtils.h"
-#include "shared/ExeZip.h"
+#include "shared/archive/ArchiveConventions.h"
+#include "shared/archive/ExeZip.h"
+#include "shared/exe/ExeUtils.h"
 
 #include <cstdio>
 #include <exception>

@@ -1,6 +1,6 @@
 // Calls one TSysUtils member from the command line and prints the result, so that scripted
 // tests (fake logind, X11 windows) can drive it from outside.
-#include "shared/SysUtils.h"
+#include "shared/system/SysUtils.h"
 
 #include <cstdlib>
 #include <iostream>

@@ -3,8 +3,8 @@
 // STYLE_FILE holds the header texts (section [Style]) and the palette (section [Palette]);
 // every @vtr_<key> the template uses must have a colour there. The output is the resource the
 // runtime embeds: the CSS starts with one @define-color per palette colour, then the template.
-#include "shared/IniDocument.h"
-#include "shared/StyleResource.h"
+#include "shared/config/IniDocument.h"
+#include "shared/styles/StyleResource.h"
 
 #include <cctype>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "PackOptions.h"
 
-#include "shared/IniDocument.h"
-#include "shared/StrUtils.h"
-#include "shared/Unicode.h"
+#include "shared/config/IniDocument.h"
+#include "shared/text/StrUtils.h"
+#include "shared/text/Unicode.h"
 
 #include <algorithm>
 #include <sstream>

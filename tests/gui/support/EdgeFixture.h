@@ -4,7 +4,7 @@
 
 #include "GuiTest.h"
 
-#include "shared/EdgeEx.h"
+#include "shared/host/EdgeEx.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,177 @@
+#include "platform/AtomicFile.h"
+#include "platform/ExecutablePath.h"
+#include "platform/Files.h"
+#include "platform/LastError.h"
+#include "shared/bridge/BridgeFiles.h"
+#include "shared/bridge/BrowserExternalModule.h"
+#include "shared/host/BrowserForm.h"
+#include "shared/system/SysUtils.h"
+#include "shared/text/Base64.h"
+
+#include <filesystem>
+
+// Bridge functions of files, folders and Base64.
+
+namespace Shared {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A failure of the file layer: its own text as the reply.
+class EFileError : public std::runtime_error {
+public:
+    EFileError() : std::runtime_error(Platform::LastErrorText()) {}
+    using std::runtime_error::runtime_error;
+};
+
+// Replaces the file at Path with Bytes in one step, or raises with the system's text.
+void ReplaceFile(const std::string& Path, std::string_view Bytes) {
+    if (!Platform::ReplaceFileContents(Path, Bytes)) {
+        throw EFileError();
+    }
+}
+
+} // namespace
+
+std::string TBrowserExternalModule::AppDirPath() const {
+    if (FBrowserForm != nullptr) {
+        return FBrowserForm->AppDirPath();
+    }
+    return fs::path(Platform::GetExecutablePath()).parent_path().string() + "/";
+}
+
+std::string TBrowserExternalModule::BridgePath(const std::string& Path) const {
+    return ResolveBridgePath(Path, AppDirPath());
+}
+
+void TBrowserExternalModule::FilesFileExists(const std::string& Uuid, const nlohmann::json& Data) {
+    const std::string filePath = GetTextArg(Data, "filePath", "");
+    if (filePath.empty()) {
+        PostFailure(Uuid, TextResult("Missing filePath"));
+        return;
+    }
+    std::error_code ec;
+    const fs::file_status status = fs::status(BridgePath(filePath), ec);
+    PostSuccess(Uuid, BoolResult(fs::exists(status) && !fs::is_directory(status)));
+}
+
+void TBrowserExternalModule::FilesDeleteFile(const std::string& Uuid, const nlohmann::json& Data) {
+    const std::string filePath = GetTextArg(Data, "filePath", "");
+    if (filePath.empty()) {
+        PostFailure(Uuid, TextResult("Missing filePath"));
+        return;
+    }
+    PostSuccess(Uuid, BoolResult(Platform::DeleteFile(BridgePath(filePath))));
+}
+
+void TBrowserExternalModule::FilesWriteTextFile(const std::string& Uuid, const nlohmann::json& Data) {
+    const std::string filePath = GetTextArg(Data, "filePath", "");
+    if (filePath.empty()) {
+        PostFailure(Uuid, TextResult("Missing filePath"));
+        return;
+    }
+    const std::string path = BridgePath(filePath);
+    Platform::CreateParentFolders(path); // a failure shows as the write's own error below
+    try {
+        const std::string contents = GetTextArg(Data, "contents", "");
+        ReplaceFile(path, MakeTextFileBytes(contents));
+    } catch (const std::exception& e) {
+        PostFailure(Uuid, TextResult(e.what()));
+        return;
+    }
+    PostSuccess(Uuid, BoolResult(true));
+}
+
+void TBrowserExternalModule::FilesExtractFile(const std::string& Uuid, const nlohmann::json& Data) {
+    const std::string sourceFile = GetTextArg(Data, "sourceFile", "");
+    if (sourceFile.empty()) {
+        PostFailure(Uuid, TextResult("Missing sourceFile"));
+        return;
+    }
+    const std::string targetFile = GetTextArg(Data, "targetFile", "");
+    if (targetFile.empty()) {
+        PostFailure(Uuid, TextResult("Missing targetFile"));
+        return;
+    }
+    // The configured folder and the page's name joined as they are: no separator is added.
+    const std::string dirName = FProjectINI != nullptr ? FProjectINI->ReadString("App", "DirName", "") : "";
+    const std::string entry = dirName + sourceFile;
+    if (FExeZip == nullptr || FExeZip->FindFile(entry) < 0) {
+        PostFailure(Uuid, TextResult("File not found"));
+        return;
+    }
+    // The target is taken as given (relative to the current folder, its folder not created).
+    // A target that cannot be created is answered with the system's text, and a damaged
+    // entry never replaces it.
+    try {
+        const std::string bytes = FExeZip->ExtractToString(entry);
+        if (!FExeZip->LastCrcOk()) {
+            throw EFileError("The file in the archive is damaged");
+        }
+        ReplaceFile(targetFile, bytes);
+    } catch (const std::exception& e) {
+        PostFailure(Uuid, TextResult(e.what()));
+        return;
+    }
+    PostSuccess(Uuid, BoolResult(true));
+}
+
+void TBrowserExternalModule::FoldersDirExists(const std::string& Uuid, const nlohmann::json& Data) {
+    const std::string dirPath = GetTextArg(Data, "dirPath", "");
+    if (dirPath.empty()) {
+        PostFailure(Uuid, TextResult("Missing dirPath"));
+        return;
+    }
+    std::error_code ec;
+    PostSuccess(Uuid, BoolResult(fs::is_directory(BridgePath(dirPath), ec)));
+}
+
+void TBrowserExternalModule::FoldersDeleteDir(const std::string& Uuid, const nlohmann::json& Data) {
+    const std::string dirPath = GetTextArg(Data, "dirPath", "");
+    if (dirPath.empty()) {
+        PostFailure(Uuid, TextResult("Missing dirPath"));
+        return;
+    }
+    PostSuccess(Uuid, BoolResult(TSysUtils::DeleteDirectory(BridgePath(dirPath))));
+}
+
+void TBrowserExternalModule::FoldersGetTempDir(const std::string& Uuid, const nlohmann::json&) {
+    PostSuccess(Uuid, TextResult(TSysUtils::GetTempDirPath()));
+}
+
+void TBrowserExternalModule::FoldersGetUserDocumentsDir(const std::string& Uuid, const nlohmann::json&) {
+    PostSuccess(Uuid, TextResult(TSysUtils::GetUserDocumentsDirPath()));
+}
+
+void TBrowserExternalModule::FoldersGetUserDesktopDir(const std::string& Uuid, const nlohmann::json&) {
+    PostSuccess(Uuid, TextResult(TSysUtils::GetUserDesktopDirPath()));
+}
+
+void TBrowserExternalModule::FoldersGetAppExecutableDir(const std::string& Uuid, const nlohmann::json&) {
+    PostSuccess(Uuid, TextResult(AppDirPath()));
+}
+
+void TBrowserExternalModule::FoldersGetAppDataDir(const std::string& Uuid, const nlohmann::json&) {
+    PostSuccess(Uuid, TextResult(TSysUtils::GetUserAppDataDirPath()));
+}
+
+void TBrowserExternalModule::Base64DecodeToFile(const std::string& Uuid, const nlohmann::json& Data) {
+    const std::string filePath = GetTextArg(Data, "filePath", "");
+    if (filePath.empty()) {
+        PostFailure(Uuid, TextResult("Missing filePath"));
+        return;
+    }
+    const std::string path = BridgePath(filePath);
+    Platform::CreateParentFolders(path); // a failure shows as the write's own error below
+    try {
+        const std::string bytes = DecodeBase64Groups(GetTextArg(Data, "contents", ""));
+        ReplaceFile(path, bytes);
+    } catch (const std::exception& e) {
+        PostFailure(Uuid, TextResult(e.what()));
+        return;
+    }
+    PostSuccess(Uuid, BoolResult(true));
+}
+
+} // namespace Shared

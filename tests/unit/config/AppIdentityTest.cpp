@@ -1,0 +1,37 @@
+#include "shared/config/AppIdentity.h"
+
+#include <gtest/gtest.h>
+
+using Shared::CheckAppID;
+
+TEST(AppIdentity, AnIDIsOnePlainFolderName) {
+    const std::string accepted[] = {"com.example.notes", "Notes App", "caf\xC3\xA9-\xE4\xB8\xAD", "...",
+                                    ".hidden",           "a..b",      std::string(255, 'x')};
+    for (const std::string& id : accepted) {
+        EXPECT_EQ(CheckAppID(id), "") << id;
+    }
+    struct TCase {
+        std::string ID;
+        std::string Says;
+    };
+    const TCase refused[] = {
+        {"", "the ID is empty"},
+        {".", "the ID \".\" names no folder of its own"},
+        {"..", "the ID \"..\" names no folder of its own"},
+        {"../..", "the ID \"../..\" holds a \"/\""},
+        {"a/b", "the ID \"a/b\" holds a \"/\""},
+        {"/abs", "\"/abs\" holds"},
+        {"a\\b", "the ID \"a\\b\" holds"},
+        {std::string("a\0b", 3), "the ID \"a\\x00b\" holds a NUL or another control character"},
+        {"tab\there", "\"tab\\x09here\" holds a NUL"},
+        {"line\n", "\"line\\x0A\""},
+        {"del\x7F", "\"del\\x7F\""},
+        {std::string(256, 'x'), "is 256 bytes long"},
+    };
+    for (const TCase& c : refused) {
+        const std::string fault = CheckAppID(c.ID);
+        EXPECT_NE(fault.find(c.Says), std::string::npos) << c.ID << ": " << fault;
+        // Every refusal says what an ID must be.
+        EXPECT_NE(fault.find("one folder name"), std::string::npos) << fault;
+    }
+}
