@@ -1,6 +1,6 @@
 #include "platform/GuiThread.h"
 
-#include <glib.h>
+#include "base/glib/GuiPost.h"
 
 #include <atomic>
 #include <cstdio>
@@ -51,16 +51,6 @@ void HandleQueuedException(std::exception_ptr Error) {
     }
 }
 
-gboolean RunQueued(gpointer Data) {
-    const std::unique_ptr<std::function<void()>> proc(static_cast<std::function<void()>*>(Data));
-    try {
-        (*proc)();
-    } catch (...) {
-        HandleQueuedException(std::current_exception());
-    }
-    return G_SOURCE_REMOVE;
-}
-
 } // namespace
 
 void RecordGuiThread() {
@@ -80,10 +70,13 @@ void RunOnGuiThread(std::function<void()> Proc) {
 }
 
 void QueueOnGuiThread(std::function<void()> Proc) {
-    // g_idle_add, never g_main_context_invoke: while no loop owns the default context yet,
-    // the latter would run the procedure on the calling worker thread.
-    auto owned = std::make_unique<std::function<void()>>(std::move(Proc));
-    g_idle_add(RunQueued, owned.release());
+    Base::GLib::PostToGuiThread([Proc = std::move(Proc)] {
+        try {
+            Proc();
+        } catch (...) {
+            HandleQueuedException(std::current_exception());
+        }
+    });
 }
 
 void SetGuiExceptionHandler(std::function<void(std::exception_ptr)> Handler) {

@@ -1,22 +1,11 @@
 #include "platform/MimeAssociations.h"
 
+#include "base/Ascii.h"
+
 #include <fstream>
 #include <sstream>
 
 namespace Platform {
-
-namespace {
-
-std::string ToLowerAscii(std::string s) {
-    for (char& c : s) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return s;
-}
-
-} // namespace
 
 // The system's list of associations is /etc/mime.types: "type ext ext ..." per line.
 std::vector<std::pair<std::string, std::string>> ReadSystemMimeAssociations() {
@@ -33,11 +22,11 @@ std::vector<std::pair<std::string, std::string>> ReadSystemMimeAssociations() {
         if (!(fields >> type)) {
             continue;
         }
-        type = ToLowerAscii(type);
+        type = Base::ToLowerAscii(type);
         std::string ext;
         while (fields >> ext) {
             std::string key(1, '.');
-            key += ToLowerAscii(ext);
+            key += Base::ToLowerAscii(ext);
             result.emplace_back(std::move(key), type);
         }
     }

@@ -1,27 +1,10 @@
 #include "shared/archive/ZipNameIndex.h"
 
+#include "base/Ascii.h"
+
 #include <algorithm>
 
 namespace Shared {
-
-namespace {
-
-unsigned char LowerAscii(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
-bool LessIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
-
-} // namespace
 
 void TZipNameIndex::Build(const std::vector<std::string>& Names) {
     FSorted.clear();
@@ -33,10 +16,10 @@ void TZipNameIndex::Build(const std::vector<std::string>& Names) {
     }
     // Names equal but for case sort by archive position, so the search meets the first one.
     std::sort(FSorted.begin(), FSorted.end(), [](const auto& a, const auto& b) {
-        if (LessIgnoringAsciiCase(a.first, b.first)) {
+        if (Base::LessIgnoreAsciiCase(a.first, b.first)) {
             return true;
         }
-        return !LessIgnoringAsciiCase(b.first, a.first) && a.second < b.second;
+        return !Base::LessIgnoreAsciiCase(b.first, a.first) && a.second < b.second;
     });
 }
 
@@ -47,9 +30,9 @@ void TZipNameIndex::Clear() {
 std::int64_t TZipNameIndex::Find(std::string_view Name) const {
     const auto found =
         std::lower_bound(FSorted.begin(), FSorted.end(), Name, [](const auto& entry, std::string_view name) {
-            return LessIgnoringAsciiCase(entry.first, name);
+            return Base::LessIgnoreAsciiCase(entry.first, name);
         });
-    return found != FSorted.end() && EqualIgnoringAsciiCase(found->first, Name) ? found->second : -1;
+    return found != FSorted.end() && Base::EqualsIgnoreAsciiCase(found->first, Name) ? found->second : -1;
 }
 
 } // namespace Shared

@@ -3,10 +3,10 @@
 // The WebKitGTK engine's objects: the environment (one WebKit context per data folder), the
 // settings, and the browser that is both the controller and the core WebView.
 
+#include "base/glib/GLibPtr.h"
 #include "webview2/Com.h"
 #include "webview2/EventArgs.h"
 #include "webview2/EventSource.h"
-#include "webview2/webkitgtk/GObjectPtr.h"
 #include "webview2/webkitgtk/Protocol.h"
 
 #include <webkit2/webkit2.h>
@@ -17,6 +17,8 @@
 #include <vector>
 
 namespace WebView2::WebKitGtk {
+
+using Base::GLib::TGObjectPtr;
 
 // The WebKitGTK version text, e.g. "2.50.6".
 std::string WebKitVersionText();

@@ -1,8 +1,10 @@
 #include "webview2/webkitgtk/WebWindow.h"
 
-#include "webview2/webkitgtk/GObjectPtr.h"
+#include "base/glib/GLibPtr.h"
 
 namespace WebView2::WebKitGtk {
+
+using Base::GLib::TGObjectPtr;
 
 namespace {
 
