@@ -218,7 +218,7 @@ class FloodTest(SoakTestCase, dbusmock.DBusTestCase):
         failure = "seed %d" % SEED
         self.assertIsNone(report["stuck"], failure)
         self.assertEqual(report["sent"], count, failure)
-        self.assertEqual(report["problems"], [], failure)
+        self.assertEqual(report["problems"], [], failure + " " + json.dumps(report["problems"])[:3000])
         self.assertEqual(report["missing"], [], failure)
         self.assertEqual((report["unanswered"], report["answeredWrongly"], report["repeated"], report["strays"]),
                          (0, 0, 0, 0), failure)
