@@ -29,8 +29,9 @@ struct TExeZip::TImpl {
         if (index < 0) {
             return nullptr;
         }
-        auto stream = std::make_unique<TZipEntryStream>(Source, Directory.Entries[static_cast<std::size_t>(index)],
-                                                        static_cast<std::uint64_t>(index), Password, Checkpoints);
+        auto stream =
+            std::make_unique<TZipEntryStream>(Source, Directory.Entries[static_cast<std::size_t>(index)],
+                                              static_cast<std::uint64_t>(index), Password, Checkpoints);
         return stream->Open() ? std::move(stream) : nullptr;
     }
 };

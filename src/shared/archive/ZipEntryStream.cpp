@@ -37,8 +37,8 @@ std::uint32_t Crc32(std::uint32_t Crc, const std::uint8_t* Data, std::size_t Cou
 
 } // namespace
 
-std::optional<std::pair<std::uint64_t, TZipCrypto::TKeys>> TZipCheckpoints::Before(std::uint64_t Entry,
-                                                                                  std::uint64_t Position) const {
+std::optional<std::pair<std::uint64_t, TZipCrypto::TKeys>>
+TZipCheckpoints::Before(std::uint64_t Entry, std::uint64_t Position) const {
     const std::lock_guard<std::mutex> guard(FLock);
     const auto entry = FPoints.find(Entry);
     if (entry == FPoints.end()) {
@@ -167,8 +167,8 @@ std::int64_t TZipEntryStream::ReadStored(std::uint8_t* Target, std::size_t Count
     while (done < Count && FPosition < FEntry.Size) {
         // Pieces end at the checkpoints, so that each one is kept as it is passed.
         const std::uint64_t toPoint = TZipCheckpoints::Spacing - FPosition % TZipCheckpoints::Spacing;
-        const auto n =
-            static_cast<std::size_t>(std::min<std::uint64_t>({Count - done, FEntry.Size - FPosition, toPoint}));
+        const auto n = static_cast<std::size_t>(
+            std::min<std::uint64_t>({Count - done, FEntry.Size - FPosition, toPoint}));
         if (!FSource->ReadAt(FDataOffset + FPosition, Target + done, n)) {
             return -1;
         }
@@ -269,8 +269,8 @@ bool TZipEntryStream::Skip(std::uint64_t Count) {
     std::array<std::uint8_t, 16 * 1024> scratch{};
     while (Count > 0) {
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(Count, scratch.size()));
-        const std::int64_t got = FEntry.Method == MethodStored ? ReadStored(scratch.data(), n)
-                                                               : ReadDeflated(scratch.data(), n);
+        const std::int64_t got =
+            FEntry.Method == MethodStored ? ReadStored(scratch.data(), n) : ReadDeflated(scratch.data(), n);
         if (got <= 0) {
             return false;
         }

@@ -23,7 +23,7 @@ public:
 
     // The keys at the last kept point at or before Position (a multiple of Spacing), if any.
     std::optional<std::pair<std::uint64_t, TZipCrypto::TKeys>> Before(std::uint64_t Entry,
-                                                                     std::uint64_t Position) const;
+                                                                      std::uint64_t Position) const;
     void Keep(std::uint64_t Entry, std::uint64_t Position, const TZipCrypto::TKeys& Keys);
 
 private:

@@ -1,8 +1,8 @@
 // Entries read as they are asked for: in pieces, from any point, on several threads at once,
 // and a damaged entry fails instead of ending as if whole.
 
-#include "ZipFixtures.h"
 #include "shared/archive/ZipEntryStream.h"
+#include "ZipFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -50,8 +50,9 @@ TEST(ZipEntryStream, EveryKindOfEntryReadsWholeInPiecesAndFromAnyPoint) {
         EXPECT_EQ(ReadRest(*stream, 1000), Big);
         EXPECT_TRUE(stream->WholeAndIntact());
         // Forwards, backwards, over the kept cipher states and between them, to the very end.
-        for (const std::uint64_t at : {std::uint64_t{5}, 2 * TZipCheckpoints::Spacing + 3, std::uint64_t{1},
-                                       TZipCheckpoints::Spacing, Big.size() - 10, std::uint64_t{Big.size()}}) {
+        for (const std::uint64_t at :
+             {std::uint64_t{5}, 2 * TZipCheckpoints::Spacing + 3, std::uint64_t{1}, TZipCheckpoints::Spacing,
+              Big.size() - 10, std::uint64_t{Big.size()}}) {
             ASSERT_TRUE(stream->Seek(at)) << at;
             EXPECT_EQ(stream->Position(), at);
             const std::string rest = ReadRest(*stream, 777);

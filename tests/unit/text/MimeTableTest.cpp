@@ -65,10 +65,12 @@ TEST(MimeTable, ModernTypesFollowTheBuiltinListWithoutReplacingItsRows) {
     lines.insert(lines.end(), TMimeTable::ModernLines().begin(), TMimeTable::ModernLines().end());
     const TMimeTable table = TMimeTable::Build(lines, {});
     const std::vector<std::pair<std::string, std::string>> rows = {
-        {".mjs", "text/javascript"},     {".json", "application/json"}, {".wasm", "application/wasm"},
-        {".woff2", "font/woff2"},        {".opus", "audio/ogg"},        {".avif", "image/avif"},
-        {".map", "application/json"},    {".webmanifest", "application/manifest+json"},
-        {".mp4", "video/mpeg"},          {".ogg", "application/ogg"},   {".webm", "video/webm"}, // the list's own rows win
+        {".mjs", "text/javascript"},   {".json", "application/json"},
+        {".wasm", "application/wasm"}, {".woff2", "font/woff2"},
+        {".opus", "audio/ogg"},        {".avif", "image/avif"},
+        {".map", "application/json"},  {".webmanifest", "application/manifest+json"},
+        {".mp4", "video/mpeg"},        {".ogg", "application/ogg"},
+        {".webm", "video/webm"}, // the list's own rows win
     };
     for (const auto& [ext, type] : rows) {
         EXPECT_EQ(table.Find(ext), type) << ext;
