@@ -149,6 +149,15 @@ void TBrowser::HandleFileRequest(WebKitURISchemeRequest* Request) {
         if (const char* method = webkit_uri_scheme_request_get_http_method(Request)) {
             request->Method = method;
         }
+        if (SoupMessageHeaders* headers = webkit_uri_scheme_request_get_http_headers(Request)) {
+            SoupMessageHeadersIter iter;
+            soup_message_headers_iter_init(&iter, headers);
+            const char* name = nullptr;
+            const char* value = nullptr;
+            while (soup_message_headers_iter_next(&iter, &name, &value)) {
+                request->Headers.emplace_back(name, value);
+            }
+        }
         auto args = MakeCom<TWebResourceRequestedArgs>();
         args->Request = request;
         FWebResourceRequested.Raise(Core(), args.Get());
