@@ -257,6 +257,21 @@ public:
     HRESULT get_Headers(LPSTR* value) override { return OutString(Headers, value); }
 };
 
+// The answer an environment's CreateWebResourceResponse gives.
+inline HRESULT MakeWebResourceResponse(IStream* Content, int StatusCode, LPCSTR ReasonPhrase, LPCSTR Headers,
+                                       ICoreWebView2WebResourceResponse** Response) {
+    if (Response == nullptr) {
+        return E_POINTER;
+    }
+    auto result = MakeCom<TWebResourceResponse>();
+    result->Content = Content;
+    result->StatusCode = StatusCode;
+    result->ReasonPhrase = ReasonPhrase != nullptr ? ReasonPhrase : "";
+    result->Headers = Headers != nullptr ? Headers : "";
+    *Response = result.Detach();
+    return S_OK;
+}
+
 class TWebResourceRequestedArgs final : public TImplements<ICoreWebView2WebResourceRequestedEventArgs> {
 public:
     ComPtr<ICoreWebView2WebResourceRequest> Request;
