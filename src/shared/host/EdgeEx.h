@@ -8,6 +8,8 @@
 #include "webview2/Com.h"
 #include "webview2/WebView2.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -257,6 +259,42 @@ protected:
     void WMSysCommand(unsigned Command) override;
 
 private:
+    // The browser events the control subscribes to, one place each in its list of
+    // subscriptions, in the order CloseWebView removes them: the core WebView's, then the
+    // controller's. A place keeps its token after removal, until the event is subscribed again.
+    enum class TSubscribed : std::size_t {
+        NavigationStarting,
+        NavigationCompleted,
+        SourceChanged,
+        HistoryChanged,
+        ContentLoading,
+        DocumentTitleChanged,
+        NewWindowRequested,
+        FrameNavigationStarting,
+        FrameNavigationCompleted,
+        WebResourceRequested,
+        ScriptDialogOpening,
+        PermissionRequested,
+        ProcessFailed,
+        WebMessageReceived,
+        WindowCloseRequested,
+        ContainsFullScreenElementChanged,
+        AcceleratorKeyPressed,
+        GotFocus,
+        LostFocus,
+        MoveFocusRequested,
+        ZoomFactorChanged,
+        Count
+    };
+    enum class TEventSource { WebView, Controller };
+    // One subscription: the token its add_ call returned and the call that removes it again
+    // from the WebView or controller (Source) it is given. Empty until the event is subscribed.
+    struct TSubscription {
+        TEventSource Source = TEventSource::WebView;
+        WebView2::EventRegistrationToken Token;
+        std::function<void(WebView2::IUnknown* Object, WebView2::EventRegistrationToken Token)> Remove;
+    };
+
     // What the worker thread and the browser's completions share with the control: they may
     // outlive it, and then find Control empty. CritSec guards LastErrorCode and Control.
     struct TShared {
@@ -275,6 +313,14 @@ private:
                                                WebView2::ICoreWebView2Controller* Controller);
     void RaiseCreateWebViewCompleted(HRESULT AResult);
     void Subscribe();
+    template <class TSource, class THandler, class F>
+    void Subscribe(TSubscribed Event, HRESULT (TSource::*Add)(THandler*, WebView2::EventRegistrationToken*),
+                   HRESULT (TSource::*Remove)(WebView2::EventRegistrationToken), F Body);
+    void RemoveSubscriptions(TEventSource Source, WebView2::IUnknown* Object);
+    template <class TArgs>
+    static auto WithArgs(std::function<void(TCustomEdgeBrowser*, TArgs*)> TCustomEdgeBrowser::*Event,
+                         const char* Name);
+    static auto NavigationCompleted(TNavigationCompletedEvent TCustomEdgeBrowser::*Event, const char* Name);
     void UpdateBounds();
     bool GetSetting(HRESULT (WebView2::ICoreWebView2Settings::*Getter)(WebView2::BOOL*));
     void SetSetting(HRESULT (WebView2::ICoreWebView2Settings::*Setter)(WebView2::BOOL), bool Value);
@@ -293,27 +339,8 @@ private:
     std::string FLastURL;
     std::shared_ptr<TShared> FShared;
 
-    WebView2::EventRegistrationToken FAcceleratorKeyPressedToken;
-    WebView2::EventRegistrationToken FContainsFullScreenElementChangedToken;
-    WebView2::EventRegistrationToken FContentLoadingToken;
-    WebView2::EventRegistrationToken FDocumentTitleChangedToken;
-    WebView2::EventRegistrationToken FFrameNavigationStartingToken;
-    WebView2::EventRegistrationToken FFrameNavigationCompletedToken;
-    WebView2::EventRegistrationToken FGotFocusToken;
-    WebView2::EventRegistrationToken FHistoryChangedToken;
-    WebView2::EventRegistrationToken FLostFocusToken;
-    WebView2::EventRegistrationToken FMoveFocusRequestedToken;
-    WebView2::EventRegistrationToken FNavigationStartingToken;
-    WebView2::EventRegistrationToken FNavigationCompletedToken;
-    WebView2::EventRegistrationToken FNewWindowRequestedToken;
-    WebView2::EventRegistrationToken FPermissionRequestedToken;
-    WebView2::EventRegistrationToken FProcessFailedToken;
-    WebView2::EventRegistrationToken FScriptDialogOpeningToken;
-    WebView2::EventRegistrationToken FSourceChangedToken;
-    WebView2::EventRegistrationToken FWebResourceRequestedToken;
-    WebView2::EventRegistrationToken FWebMessageReceivedToken;
-    WebView2::EventRegistrationToken FWindowCloseRequestedToken;
-    WebView2::EventRegistrationToken FZoomFactorChangedToken;
+    // The subscriptions, one place per event (TSubscribed).
+    std::array<TSubscription, static_cast<std::size_t>(TSubscribed::Count)> FSubscriptions;
     // DevTools protocol event name → token of the control's handler on its receiver.
     std::map<std::string, WebView2::EventRegistrationToken> FDevToolsProtocolEventReceivedTokenMap;
 };
