@@ -192,7 +192,7 @@ TEST_F(ExeResources, FailuresRaiseTheFixedTextsAndLeaveTheExecutable) {
     // writer that never comes.
     ASSERT_EQ(::mkfifo((FDir / "pipe.ico").c_str(), 0600), 0);
     EXPECT_THROW(TExeUtils::ChangeExeIcon(FDir / "target.exe", FDir / "pipe.ico"), EStreamError);
-    EXPECT_THROW(TExeUtils::ChangeExeIcon(FDir / "target.exe", FDir), EStreamError);
+    EXPECT_THROW(TExeUtils::ChangeExeIcon(FDir / "target.exe", FDir.Path().string()), EStreamError);
 }
 
 TEST_F(ExeResources, AWriteThatFailsIsEndUpdateResourceAndKeepsTheFile) {
