@@ -8,7 +8,6 @@
 #include "webview2/Com.h"
 #include "webview2/WebView2.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -18,6 +17,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace Shared {
 
@@ -259,33 +259,9 @@ protected:
     void WMSysCommand(unsigned Command) override;
 
 private:
-    // The browser events the control subscribes to, one place each in its list of
-    // subscriptions, in the order CloseWebView removes them: the core WebView's, then the
-    // controller's. A place keeps its token after removal, until the event is subscribed again.
-    enum class TSubscribed : std::size_t {
-        NavigationStarting,
-        NavigationCompleted,
-        SourceChanged,
-        HistoryChanged,
-        ContentLoading,
-        DocumentTitleChanged,
-        NewWindowRequested,
-        FrameNavigationStarting,
-        FrameNavigationCompleted,
-        WebResourceRequested,
-        ScriptDialogOpening,
-        PermissionRequested,
-        ProcessFailed,
-        WebMessageReceived,
-        WindowCloseRequested,
-        ContainsFullScreenElementChanged,
-        AcceleratorKeyPressed,
-        GotFocus,
-        LostFocus,
-        MoveFocusRequested,
-        ZoomFactorChanged,
-        Count
-    };
+    // The browser events the control subscribes to, in the order CloseWebView removes them
+    // (defined beside Subscribe, so a new event is added in one place).
+    enum class TSubscribed : std::size_t;
     enum class TEventSource { WebView, Controller };
     // One subscription: the token its add_ call returned and the call that removes it again
     // from the WebView or controller (Source) it is given. Empty until the event is subscribed.
@@ -339,8 +315,10 @@ private:
     std::string FLastURL;
     std::shared_ptr<TShared> FShared;
 
-    // The subscriptions, one place per event (TSubscribed).
-    std::array<TSubscription, static_cast<std::size_t>(TSubscribed::Count)> FSubscriptions;
+    // The subscriptions, one place per event (TSubscribed), in their order of removal; empty
+    // until the first subscription. A place keeps its token after removal, until the event is
+    // subscribed again.
+    std::vector<TSubscription> FSubscriptions;
     // DevTools protocol event name → token of the control's handler on its receiver.
     std::map<std::string, WebView2::EventRegistrationToken> FDevToolsProtocolEventReceivedTokenMap;
 };

@@ -11,6 +11,34 @@ namespace Shared {
 
 using namespace WebView2;
 
+// The events of the subscription list, each naming its place: the order in which CloseWebView
+// removes them, the core WebView's first, then the controller's. Subscribe adds them in the
+// order of its own calls.
+enum class TCustomEdgeBrowser::TSubscribed : std::size_t {
+    NavigationStarting,
+    NavigationCompleted,
+    SourceChanged,
+    HistoryChanged,
+    ContentLoading,
+    DocumentTitleChanged,
+    NewWindowRequested,
+    FrameNavigationStarting,
+    FrameNavigationCompleted,
+    WebResourceRequested,
+    ScriptDialogOpening,
+    PermissionRequested,
+    ProcessFailed,
+    WebMessageReceived,
+    WindowCloseRequested,
+    ContainsFullScreenElementChanged,
+    AcceleratorKeyPressed,
+    GotFocus,
+    LostFocus,
+    MoveFocusRequested,
+    ZoomFactorChanged,
+    Count
+};
+
 // Adds one internal handler to the WebView or the controller (whichever has the event) and keeps
 // its token and remover in the event's place of the subscription list.
 template <class TSource, class THandler, class F>
@@ -65,6 +93,7 @@ auto TCustomEdgeBrowser::NavigationCompleted(TNavigationCompletedEvent TCustomEd
 
 // In the order of the subscription table: the WebView's events, then the controller's.
 void TCustomEdgeBrowser::Subscribe() {
+    FSubscriptions.resize(static_cast<std::size_t>(TSubscribed::Count));
     Subscribe(TSubscribed::NavigationStarting, &ICoreWebView2::add_NavigationStarting,
               &ICoreWebView2::remove_NavigationStarting,
               WithArgs(&TCustomEdgeBrowser::OnNavigationStarting, "OnNavigationStarting"));
