@@ -2,7 +2,6 @@
 
 // Reading a whole file that may come from anyone: only a regular file, and only up to a bound.
 
-#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -41,8 +40,9 @@ inline TFileRead ReadRegularFile(const std::string& Path, std::string& Bytes,
         }
         return TFileRead::Failed;
     }
-    if (const std::uintmax_t size = std::filesystem::file_size(Path, ec); !ec) {
-        Bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(size, MaxBytes)) + 1);
+    // The size said now is only a hint: the file may grow or shrink while it is read.
+    if (const std::uintmax_t size = std::filesystem::file_size(Path, ec); !ec && size <= MaxBytes) {
+        Bytes.reserve(static_cast<std::size_t>(size) + 1);
     }
     char buffer[65536];
     while (Bytes.size() <= MaxBytes && in.read(buffer, sizeof buffer).gcount() > 0) {
