@@ -5,6 +5,7 @@
 #include "shared/text/MimeTable.h"
 #include "shared/text/TrailingSlash.h"
 #include "shared/text/Unicode.h"
+#include "shared/text/UriPath.h"
 
 #include <charconv>
 #include <cmath>
@@ -30,24 +31,6 @@ void AppendUnicodeEscape(std::string& out, unsigned unit) {
 
 bool IsWordByte(unsigned char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80;
-}
-
-std::string PercentDecode(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const int hi = Base::HexDigitValue(text[i + 1]);
-            const int lo = Base::HexDigitValue(text[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out += static_cast<char>(hi * 16 + lo);
-                i += 2;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return MakeValidUtf8(out);
 }
 
 std::mt19937& RandomGenerator(std::unique_lock<std::mutex>& lock) {
@@ -337,7 +320,7 @@ void TStrUtils::GetUrlArguments(std::string_view URL, TArrayStrings& Arguments) 
         return;
     }
     for (const std::string& entry : ExplodeStrings("&", query)) {
-        Arguments.push_back(PercentDecode(ReplaceAll(entry, "+", " ")));
+        Arguments.push_back(MakeValidUtf8(DecodePercentEscapes(ReplaceAll(entry, "+", " "))));
     }
 }
 
