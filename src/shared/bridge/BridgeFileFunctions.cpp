@@ -9,6 +9,7 @@
 #include "shared/text/Base64.h"
 
 #include <filesystem>
+#include <utility>
 
 // Bridge functions of files, folders and Base64.
 
@@ -45,6 +46,20 @@ void AnswerWrite(TBrowserExternalModule& Module, const std::string& Uuid, const 
     Module.PostSuccess(Uuid, BoolResult(true));
 }
 
+// Writes the file the page names in "filePath" (its folders made as needed) with the bytes Make
+// gives, and answers as AnswerWrite does.
+template <class F>
+void AnswerPageFileWrite(TBrowserExternalModule& Module, const std::string& Uuid, const nlohmann::json& Data,
+                         F&& Make) {
+    std::string filePath;
+    if (!Module.GetRequiredTextArg(Uuid, Data, "filePath", filePath)) {
+        return;
+    }
+    const std::string path = Module.BridgePath(filePath);
+    Platform::CreateParentFolders(path); // a failure shows as the write's own error
+    AnswerWrite(Module, Uuid, path, std::forward<F>(Make));
+}
+
 } // namespace
 
 std::string TBrowserExternalModule::AppDirPath() const {
@@ -77,13 +92,8 @@ void TBrowserExternalModule::FilesDeleteFile(const std::string& Uuid, const nloh
 }
 
 void TBrowserExternalModule::FilesWriteTextFile(const std::string& Uuid, const nlohmann::json& Data) {
-    std::string filePath;
-    if (!GetRequiredTextArg(Uuid, Data, "filePath", filePath)) {
-        return;
-    }
-    const std::string path = BridgePath(filePath);
-    Platform::CreateParentFolders(path); // a failure shows as the write's own error below
-    AnswerWrite(*this, Uuid, path, [&] { return MakeTextFileBytes(GetTextArg(Data, "contents", "")); });
+    AnswerPageFileWrite(*this, Uuid, Data,
+                        [&] { return MakeTextFileBytes(GetTextArg(Data, "contents", "")); });
 }
 
 void TBrowserExternalModule::FilesExtractFile(const std::string& Uuid, const nlohmann::json& Data) {
@@ -152,13 +162,8 @@ void TBrowserExternalModule::FoldersGetAppDataDir(const std::string& Uuid, const
 }
 
 void TBrowserExternalModule::Base64DecodeToFile(const std::string& Uuid, const nlohmann::json& Data) {
-    std::string filePath;
-    if (!GetRequiredTextArg(Uuid, Data, "filePath", filePath)) {
-        return;
-    }
-    const std::string path = BridgePath(filePath);
-    Platform::CreateParentFolders(path); // a failure shows as the write's own error below
-    AnswerWrite(*this, Uuid, path, [&] { return DecodeBase64Groups(GetTextArg(Data, "contents", "")); });
+    AnswerPageFileWrite(*this, Uuid, Data,
+                        [&] { return DecodeBase64Groups(GetTextArg(Data, "contents", "")); });
 }
 
 } // namespace Shared
