@@ -7,8 +7,34 @@
 
 namespace Base {
 
+namespace Detail {
+
+template <class C>
+constexpr C LowerAscii(C Unit) {
+    return Unit >= C('A') && Unit <= C('Z') ? static_cast<C>(Unit - C('A') + C('a')) : Unit;
+}
+
+template <class C>
+constexpr bool EqualsIgnoreAsciiCase(std::basic_string_view<C> A, std::basic_string_view<C> B) {
+    if (A.size() != B.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < A.size(); ++i) {
+        if (LowerAscii(A[i]) != LowerAscii(B[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace Detail
+
 constexpr char LowerAscii(char C) {
-    return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C;
+    return Detail::LowerAscii(C);
+}
+// UTF-16 names (resource and version keys) fold only their ASCII letters too.
+constexpr char16_t LowerAscii(char16_t C) {
+    return Detail::LowerAscii(C);
 }
 
 inline std::string ToLowerAscii(std::string_view Text) {
@@ -20,15 +46,10 @@ inline std::string ToLowerAscii(std::string_view Text) {
 }
 
 constexpr bool EqualsIgnoreAsciiCase(std::string_view A, std::string_view B) {
-    if (A.size() != B.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < A.size(); ++i) {
-        if (LowerAscii(A[i]) != LowerAscii(B[i])) {
-            return false;
-        }
-    }
-    return true;
+    return Detail::EqualsIgnoreAsciiCase(A, B);
+}
+constexpr bool EqualsIgnoreAsciiCase(std::u16string_view A, std::u16string_view B) {
+    return Detail::EqualsIgnoreAsciiCase(A, B);
 }
 
 constexpr bool StartsWithIgnoreAsciiCase(std::string_view Text, std::string_view Prefix) {

@@ -11,6 +11,7 @@
 #include "shared/config/AppIdentity.h"
 #include "shared/host/EdgeEx.h"
 #include "shared/system/SysUtils.h"
+#include "shared/text/TrailingSlash.h"
 #include "webview2/Loader.h"
 
 #include <filesystem>
@@ -30,13 +31,6 @@ std::string WebView2DirPath;
 namespace {
 
 std::unique_ptr<Shared::TExeUtils> ExeUtils;
-
-std::string WithTrailingSlash(std::string path) {
-    if (path.empty() || path.back() != '/') {
-        path += '/';
-    }
-    return path;
-}
 
 // An engine extracted by an earlier start is kept as it is, unless it cannot serve this
 // runtime (older than it needs, or not an engine at all) while the archive holds one. The
@@ -109,7 +103,7 @@ void InitializeRuntime() {
         Forms::TStyleManager::TrySetStyle(theme, true);
     }
 
-    RuntimeDataDirPath = WithTrailingSlash(Shared::TSysUtils::GetLocalAppDataDirPath() + AppID);
+    RuntimeDataDirPath = Shared::WithTrailingSlash(Shared::TSysUtils::GetLocalAppDataDirPath() + AppID);
     CreateDataFolder(RuntimeDataDirPath);
     WebView2DirPath = RuntimeDataDirPath + "Win64/";
     Shared::SetLoaderLibraryPath(WebView2DirPath + std::string(Shared::Archive::EngineEntry));

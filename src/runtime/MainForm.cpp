@@ -4,32 +4,12 @@
 #include "platform/GuiThread.h"
 #include "runtime/ExeZipLoader.h"
 #include "shared/archive/ArchiveConventions.h"
+#include "shared/bridge/WindowBorder.h"
 #include "shared/config/ProgramParams.h"
 
 #include <utility>
 
 namespace Runtime {
-
-namespace {
-
-Forms::TBorderStyle BorderStyleOf(int value) {
-    switch (value) {
-    case 0:
-        return Forms::bsNone;
-    case 1:
-        return Forms::bsSingle;
-    case 3:
-        return Forms::bsDialog;
-    case 4:
-        return Forms::bsToolWindow;
-    case 5:
-        return Forms::bsSizeToolWin;
-    default:
-        return Forms::bsSizeable;
-    }
-}
-
-} // namespace
 
 TMainForm::TMainForm() {
     SetClientSize(568, 424);
@@ -108,7 +88,7 @@ void TMainForm::FormCreate() {
         SetWindowState(Forms::wsMaximized);
         module->SetInFullscreen(true);
     } else {
-        SetBorderStyle(BorderStyleOf(ini.ReadInteger("App", "WindowBorder", 2)));
+        SetBorderStyle(Shared::ConfiguredBorderStyle(&ini));
         if (ini.ReadInteger("App", "WindowState", 0) == 1) {
             SetWindowState(Forms::wsMaximized);
         }

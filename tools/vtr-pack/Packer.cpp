@@ -2,6 +2,8 @@
 
 #include "DefaultInstaller.h"
 
+#include "base/Ascii.h"
+#include "base/RegularFile.h"
 #include "platform/ExecutablePath.h"
 #include "shared/archive/ArchiveConventions.h"
 #include "shared/archive/ExeZip.h"
@@ -95,6 +97,15 @@ std::uint64_t CheckInputFile(const std::string& what, const std::string& path) {
     return fs::file_size(path);
 }
 
+// The whole of an input file that CheckInputFile accepted; one that changed since raises.
+std::string ReadInputFile(const std::string& path) {
+    std::string bytes;
+    if (Base::ReadRegularFile(path, bytes) != Base::TFileRead::Read) {
+        RaiseFileError("open file", path);
+    }
+    return bytes;
+}
+
 // The name with every byte of a malformed sequence shown as \xHH, so the message stays text.
 std::string Printable(std::string_view name) {
     std::string out;
@@ -104,11 +115,10 @@ std::string Printable(std::string_view name) {
         const char32_t cp = DecodeUtf8(name, pos);
         const std::string_view piece = name.substr(start, pos - start);
         if (cp == ReplacementCharacter && piece != "\xEF\xBF\xBD") {
-            static const char digits[] = "0123456789ABCDEF";
             const auto b = static_cast<unsigned char>(piece[0]);
             out += "\\x";
-            out += digits[b >> 4];
-            out += digits[b & 15];
+            out += Base::HexDigit(b >> 4);
+            out += Base::HexDigit(b);
         } else {
             out += piece;
         }
@@ -202,9 +212,7 @@ TIni LoadIni(const TPackOptions& o) {
     const bool fromFile = !o.IniFile.empty();
     if (fromFile) {
         CheckInputFile("--ini", o.IniFile);
-        TFileStream file(o.IniFile, TFileMode::OpenRead);
-        ini.Text.resize(static_cast<std::size_t>(file.Size()));
-        file.ReadBuffer(ini.Text.data(), ini.Text.size());
+        ini.Text = ReadInputFile(o.IniFile);
     } else {
         for (const auto& [key, value] : o.IniValues) {
             if (key == "ID" && !value.empty()) {
@@ -239,9 +247,9 @@ void CheckStartPage(const TIni& ini, const std::vector<TSource>& sources, const 
     // The page is requested as a URL: a fragment never reaches the archive and "%20" is a blank.
     std::string page = ini.IndexHtml.substr(0, ini.IndexHtml.find('#'));
     page = TStrUtils::ReplaceAll(page, "%20", " ");
-    const std::string entry = TStrUtils::LowerCaseAscii(ini.DirName + "/" + page);
+    const std::string entry = ini.DirName + "/" + page;
     const bool found = std::any_of(sources.begin(), sources.end(), [&](const TSource& s) {
-        return !s.IsFolder && TStrUtils::LowerCaseAscii(s.Name) == entry;
+        return !s.IsFolder && Base::EqualsIgnoreAsciiCase(s.Name, entry);
     });
     if (!found) {
         throw EPackError("the start page " + Quote(ini.IndexHtml) + " is not in the application folder " +
@@ -261,9 +269,7 @@ void CheckBranding(const TPackOptions& o, const std::string& runtimePath,
     if (!o.Icon.empty()) {
         CheckInputFile("--icon", o.Icon);
     }
-    TFileStream file(runtimePath, TFileMode::OpenRead);
-    std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
-    file.ReadBuffer(bytes.data(), bytes.size());
+    const std::string bytes = ReadInputFile(runtimePath);
     if (bytes.compare(0, 2, "MZ") != 0) {
         throw EPackError(
             "--icon and the version options set a Windows executable's resources, but the runtime " +
@@ -327,10 +333,9 @@ void Brand(const TPackOptions& o, const fs::path& path) {
 
 std::string RandomSuffix() {
     std::random_device rd;
-    static const char digits[] = "0123456789abcdef";
     std::string s;
     for (int i = 0; i < 12; ++i) {
-        s += digits[rd() % 16];
+        s += Base::HexDigit(rd() % 16, false);
     }
     return s;
 }

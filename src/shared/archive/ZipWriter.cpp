@@ -2,6 +2,7 @@
 
 #include "shared/archive/ArchiveConventions.h"
 #include "shared/archive/ZipCrypto.h"
+#include "shared/text/TrailingSlash.h"
 
 #include <algorithm>
 #include <array>
@@ -72,11 +73,7 @@ void TZipWriter::Put(const void* Data, std::size_t Count) {
 }
 
 void TZipWriter::AddFolder(std::string_view Name) {
-    std::string name(Name);
-    if (name.empty() || name.back() != '/') {
-        name += '/';
-    }
-    AddEntry(name, nullptr, 0, true);
+    AddEntry(WithTrailingSlash(std::string(Name)), nullptr, 0, true);
 }
 
 void TZipWriter::AddFile(std::string_view Name, TStream& Source, std::uint64_t Size) {

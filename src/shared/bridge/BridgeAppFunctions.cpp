@@ -1,5 +1,6 @@
 #include "platform/Locale.h"
 #include "shared/bridge/BrowserExternalModule.h"
+#include "shared/bridge/WindowBorder.h"
 #include "shared/bridge/ZoomFactor.h"
 #include "shared/config/ProgramParams.h"
 #include "shared/config/ProgramVersion.h"
@@ -9,28 +10,6 @@
 // ignored, mapped to the normal case or reset.
 
 namespace Shared {
-
-namespace {
-
-// The border styles in the order the configuration numbers them; others give sizeable.
-Forms::TBorderStyle BorderStyleOf(int Value) {
-    switch (Value) {
-    case 0:
-        return Forms::bsNone;
-    case 1:
-        return Forms::bsSingle;
-    case 3:
-        return Forms::bsDialog;
-    case 4:
-        return Forms::bsToolWindow;
-    case 5:
-        return Forms::bsSizeToolWin;
-    default:
-        return Forms::bsSizeable;
-    }
-}
-
-} // namespace
 
 void TBrowserExternalModule::Hello(const std::string& Uuid, const nlohmann::json&) {
     PostSuccess(Uuid, TextResult(ProgramVersion));
@@ -68,9 +47,7 @@ void TBrowserExternalModule::AppExitFullscreen(const std::string&, const nlohman
     FInFullscreen = false;
     if (FMainForm != nullptr) {
         FMainForm->SetWindowState(Forms::wsNormal);
-        // Read now: the configured border, not the one the window had before.
-        const int border = FProjectINI != nullptr ? FProjectINI->ReadInteger("App", "WindowBorder", 2) : 2;
-        FMainForm->SetBorderStyle(BorderStyleOf(border));
+        FMainForm->SetBorderStyle(ConfiguredBorderStyle(FProjectINI));
     }
 }
 

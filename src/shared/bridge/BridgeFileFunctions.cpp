@@ -1,14 +1,15 @@
 #include "platform/AtomicFile.h"
-#include "platform/ExecutablePath.h"
 #include "platform/Files.h"
 #include "platform/LastError.h"
 #include "shared/bridge/BridgeFiles.h"
 #include "shared/bridge/BrowserExternalModule.h"
 #include "shared/host/BrowserForm.h"
+#include "shared/system/ExecutableDir.h"
 #include "shared/system/SysUtils.h"
 #include "shared/text/Base64.h"
 
 #include <filesystem>
+#include <utility>
 
 // Bridge functions of files, folders and Base64.
 
@@ -32,13 +33,40 @@ void ReplaceFile(const std::string& Path, std::string_view Bytes) {
     }
 }
 
+// Replaces the file at Path with the bytes Make gives, and answers true, or the text of the
+// error that either raised.
+template <class F>
+void AnswerWrite(TBrowserExternalModule& Module, const std::string& Uuid, const std::string& Path, F&& Make) {
+    try {
+        ReplaceFile(Path, Make());
+    } catch (const std::exception& e) {
+        Module.PostFailure(Uuid, TextResult(e.what()));
+        return;
+    }
+    Module.PostSuccess(Uuid, BoolResult(true));
+}
+
+// Writes the file the page names in "filePath" (its folders made as needed) with the bytes Make
+// gives, and answers as AnswerWrite does.
+template <class F>
+void AnswerPageFileWrite(TBrowserExternalModule& Module, const std::string& Uuid, const nlohmann::json& Data,
+                         F&& Make) {
+    std::string filePath;
+    if (!Module.GetRequiredTextArg(Uuid, Data, "filePath", filePath)) {
+        return;
+    }
+    const std::string path = Module.BridgePath(filePath);
+    Platform::CreateParentFolders(path); // a failure shows as the write's own error
+    AnswerWrite(Module, Uuid, path, std::forward<F>(Make));
+}
+
 } // namespace
 
 std::string TBrowserExternalModule::AppDirPath() const {
     if (FBrowserForm != nullptr) {
         return FBrowserForm->AppDirPath();
     }
-    return fs::path(Platform::GetExecutablePath()).parent_path().string() + "/";
+    return ExecutableDirPath();
 }
 
 std::string TBrowserExternalModule::BridgePath(const std::string& Path) const {
@@ -46,9 +74,8 @@ std::string TBrowserExternalModule::BridgePath(const std::string& Path) const {
 }
 
 void TBrowserExternalModule::FilesFileExists(const std::string& Uuid, const nlohmann::json& Data) {
-    const std::string filePath = GetTextArg(Data, "filePath", "");
-    if (filePath.empty()) {
-        PostFailure(Uuid, TextResult("Missing filePath"));
+    std::string filePath;
+    if (!GetRequiredTextArg(Uuid, Data, "filePath", filePath)) {
         return;
     }
     std::error_code ec;
@@ -57,41 +84,25 @@ void TBrowserExternalModule::FilesFileExists(const std::string& Uuid, const nloh
 }
 
 void TBrowserExternalModule::FilesDeleteFile(const std::string& Uuid, const nlohmann::json& Data) {
-    const std::string filePath = GetTextArg(Data, "filePath", "");
-    if (filePath.empty()) {
-        PostFailure(Uuid, TextResult("Missing filePath"));
+    std::string filePath;
+    if (!GetRequiredTextArg(Uuid, Data, "filePath", filePath)) {
         return;
     }
     PostSuccess(Uuid, BoolResult(Platform::DeleteFile(BridgePath(filePath))));
 }
 
 void TBrowserExternalModule::FilesWriteTextFile(const std::string& Uuid, const nlohmann::json& Data) {
-    const std::string filePath = GetTextArg(Data, "filePath", "");
-    if (filePath.empty()) {
-        PostFailure(Uuid, TextResult("Missing filePath"));
-        return;
-    }
-    const std::string path = BridgePath(filePath);
-    Platform::CreateParentFolders(path); // a failure shows as the write's own error below
-    try {
-        const std::string contents = GetTextArg(Data, "contents", "");
-        ReplaceFile(path, MakeTextFileBytes(contents));
-    } catch (const std::exception& e) {
-        PostFailure(Uuid, TextResult(e.what()));
-        return;
-    }
-    PostSuccess(Uuid, BoolResult(true));
+    AnswerPageFileWrite(*this, Uuid, Data,
+                        [&] { return MakeTextFileBytes(GetTextArg(Data, "contents", "")); });
 }
 
 void TBrowserExternalModule::FilesExtractFile(const std::string& Uuid, const nlohmann::json& Data) {
-    const std::string sourceFile = GetTextArg(Data, "sourceFile", "");
-    if (sourceFile.empty()) {
-        PostFailure(Uuid, TextResult("Missing sourceFile"));
+    std::string sourceFile;
+    if (!GetRequiredTextArg(Uuid, Data, "sourceFile", sourceFile)) {
         return;
     }
-    const std::string targetFile = GetTextArg(Data, "targetFile", "");
-    if (targetFile.empty()) {
-        PostFailure(Uuid, TextResult("Missing targetFile"));
+    std::string targetFile;
+    if (!GetRequiredTextArg(Uuid, Data, "targetFile", targetFile)) {
         return;
     }
     // The configured folder and the page's name joined as they are: no separator is added.
@@ -104,23 +115,18 @@ void TBrowserExternalModule::FilesExtractFile(const std::string& Uuid, const nlo
     // The target is taken as given (relative to the current folder, its folder not created).
     // A target that cannot be created is answered with the system's text, and a damaged
     // entry never replaces it.
-    try {
-        const std::string bytes = FExeZip->ExtractToString(entry);
+    AnswerWrite(*this, Uuid, targetFile, [&] {
+        std::string bytes = FExeZip->ExtractToString(entry);
         if (!FExeZip->LastCrcOk()) {
             throw EFileError("The file in the archive is damaged");
         }
-        ReplaceFile(targetFile, bytes);
-    } catch (const std::exception& e) {
-        PostFailure(Uuid, TextResult(e.what()));
-        return;
-    }
-    PostSuccess(Uuid, BoolResult(true));
+        return bytes;
+    });
 }
 
 void TBrowserExternalModule::FoldersDirExists(const std::string& Uuid, const nlohmann::json& Data) {
-    const std::string dirPath = GetTextArg(Data, "dirPath", "");
-    if (dirPath.empty()) {
-        PostFailure(Uuid, TextResult("Missing dirPath"));
+    std::string dirPath;
+    if (!GetRequiredTextArg(Uuid, Data, "dirPath", dirPath)) {
         return;
     }
     std::error_code ec;
@@ -128,9 +134,8 @@ void TBrowserExternalModule::FoldersDirExists(const std::string& Uuid, const nlo
 }
 
 void TBrowserExternalModule::FoldersDeleteDir(const std::string& Uuid, const nlohmann::json& Data) {
-    const std::string dirPath = GetTextArg(Data, "dirPath", "");
-    if (dirPath.empty()) {
-        PostFailure(Uuid, TextResult("Missing dirPath"));
+    std::string dirPath;
+    if (!GetRequiredTextArg(Uuid, Data, "dirPath", dirPath)) {
         return;
     }
     PostSuccess(Uuid, BoolResult(TSysUtils::DeleteDirectory(BridgePath(dirPath))));
@@ -157,21 +162,8 @@ void TBrowserExternalModule::FoldersGetAppDataDir(const std::string& Uuid, const
 }
 
 void TBrowserExternalModule::Base64DecodeToFile(const std::string& Uuid, const nlohmann::json& Data) {
-    const std::string filePath = GetTextArg(Data, "filePath", "");
-    if (filePath.empty()) {
-        PostFailure(Uuid, TextResult("Missing filePath"));
-        return;
-    }
-    const std::string path = BridgePath(filePath);
-    Platform::CreateParentFolders(path); // a failure shows as the write's own error below
-    try {
-        const std::string bytes = DecodeBase64Groups(GetTextArg(Data, "contents", ""));
-        ReplaceFile(path, bytes);
-    } catch (const std::exception& e) {
-        PostFailure(Uuid, TextResult(e.what()));
-        return;
-    }
-    PostSuccess(Uuid, BoolResult(true));
+    AnswerPageFileWrite(*this, Uuid, Data,
+                        [&] { return DecodeBase64Groups(GetTextArg(Data, "contents", "")); });
 }
 
 } // namespace Shared

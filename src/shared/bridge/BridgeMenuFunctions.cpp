@@ -1,6 +1,7 @@
+#include "base/Ascii.h"
+#include "base/RegularFile.h"
 #include "forms/ImageList.h"
 #include "forms/Menus.h"
-#include "platform/ExecutablePath.h"
 #include "shared/bridge/BrowserExternalForm.h"
 #include "shared/bridge/BrowserExternalModule.h"
 #include "shared/host/BrowserForm.h"
@@ -8,8 +9,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 
 // Bridge functions of the native main menu: the page describes the menu in JSON, changes single
 // items later, and hears of clicks through vtr.events.onMainMenuItemClick.
@@ -40,16 +39,15 @@ bool TryGetItemText(const nlohmann::json& Obj, std::string_view Name, std::strin
 // "true" or "false" in any letter case, or a number (0 is false); anything else is an argument
 // error.
 bool TextToBool(const std::string& Text) {
-    const std::string lower = TStrUtils::LowerCaseAscii(Text);
-    if (lower == "true") {
+    if (Base::EqualsIgnoreAsciiCase(Text, "true")) {
         return true;
     }
-    if (lower == "false") {
+    if (Base::EqualsIgnoreAsciiCase(Text, "false")) {
         return false;
     }
     double number = 0;
-    const char* first = lower.data();
-    const char* last = lower.data() + lower.size();
+    const char* first = Text.data();
+    const char* last = Text.data() + Text.size();
     const bool numeric = first != last && (std::isdigit(static_cast<unsigned char>(*first)) != 0 ||
                                            *first == '-' || *first == '+' || *first == '.');
     if (numeric && *first == '+') {
@@ -62,30 +60,11 @@ bool TextToBool(const std::string& Text) {
     return number != 0;
 }
 
-bool ReadRegularFile(const std::string& Path, std::string& Bytes) {
-    std::error_code ec;
-    if (Path.empty() || !std::filesystem::is_regular_file(Path, ec)) {
-        return false; // a folder, a device or a pipe is never an icon
-    }
-    std::ifstream in(Path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    // Read up to one byte beyond the limit: enough to tell that the file is too large.
-    Bytes.clear();
-    char buffer[65536];
-    while (Bytes.size() <= MaxIconBytes && in.read(buffer, sizeof buffer).gcount() > 0) {
-        Bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-    }
-    return true;
-}
-
 } // namespace
 
 void TBrowserExternalModule::MainMenuSetItems(const std::string& Uuid, const nlohmann::json& Data) {
-    const std::string items = GetTextArg(Data, "items", "");
-    if (items.empty()) {
-        PostFailure(Uuid, TextResult("Missing menu items"));
+    std::string items;
+    if (!GetRequiredTextArg(Uuid, Data, "items", items, "Missing menu items")) {
         return;
     }
     Forms::TMainMenu& menu = *FBrowserExternalForm->MainMenu();
@@ -171,25 +150,26 @@ bool TBrowserExternalModule::BuildMenuItem(const nlohmann::json& Element, Forms:
 void TBrowserExternalModule::LoadMenuItemImage(const std::string& Image, Forms::TMenuItem& MenuItem) {
     // The first source that has it: the archive, the executable's folder, the path itself.
     std::string bytes;
+    bool tooLarge = false;
     if (FExeZip != nullptr && FExeZip->FindFile(Image) >= 0) {
         // The archive is in memory already; its entries are as large as the packer let them be.
         bytes = FExeZip->ExtractToString(Image);
     } else {
-        const std::string appDir =
-            FBrowserForm != nullptr
-                ? FBrowserForm->AppDirPath()
-                : std::filesystem::path(Platform::GetExecutablePath()).parent_path().string() + "/";
-        if (!ReadRegularFile(appDir + Image, bytes)) {
-            ReadRegularFile(Image, bytes);
+        // A folder, a device or a pipe is never an icon; the path itself is tried only when
+        // nothing is found beside the executable.
+        Base::TFileRead read = Base::ReadRegularFile(AppDirPath() + Image, bytes, MaxIconBytes);
+        if (read == Base::TFileRead::Failed) {
+            read = Base::ReadRegularFile(Image, bytes, MaxIconBytes);
         }
+        tooLarge = read == Base::TFileRead::TooLarge;
     }
-    if (bytes.empty()) {
+    if (bytes.empty() && !tooLarge) {
         return; // no such icon: the item simply has none
     }
     Forms::TImageCollection& collection = *FBrowserExternalForm->MainMenuImageCollection();
     const int index = collection.Count();
     const std::string name = "MainMenuImg" + std::to_string(index);
-    if (bytes.size() > MaxIconBytes || !collection.Add(name, bytes)) {
+    if (tooLarge || bytes.size() > MaxIconBytes || !collection.Add(name, bytes)) {
         throw EBridgeArgumentError("The menu icon \"" + Image + "\" is not an image that can be read");
     }
     FBrowserExternalForm->MainMenuVirtualImageList()->ImageCollectionChanged();
@@ -198,9 +178,8 @@ void TBrowserExternalModule::LoadMenuItemImage(const std::string& Image, Forms::
 }
 
 void TBrowserExternalModule::MainMenuUpdateItem(const std::string& Uuid, const nlohmann::json& Data) {
-    const std::string idText = GetTextArg(Data, "id", "");
-    if (idText.empty()) {
-        PostFailure(Uuid, TextResult("Missing item ID"));
+    std::string idText;
+    if (!GetRequiredTextArg(Uuid, Data, "id", idText, "Missing item ID")) {
         return;
     }
     int id = -1;

@@ -1,5 +1,6 @@
 #include "shared/bridge/BridgeProtocol.h"
 
+#include "base/Ascii.h"
 #include "shared/text/StrUtils.h"
 #include "shared/text/Unicode.h"
 
@@ -41,19 +42,6 @@ bool IsLowSurrogate(int Unit) {
     return Unit >= 0xDC00 && Unit <= 0xDFFF;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // The code unit of the escape \uXXXX at Text[Pos], or -1 when there is none.
 int EscapedUnit(std::string_view Text, std::size_t Pos) {
     if (Pos + 6 > Text.size() || Text[Pos] != '\\' || Text[Pos + 1] != 'u') {
@@ -61,7 +49,7 @@ int EscapedUnit(std::string_view Text, std::size_t Pos) {
     }
     int unit = 0;
     for (std::size_t i = Pos + 2; i < Pos + 6; ++i) {
-        const int digit = HexDigit(Text[i]);
+        const int digit = Base::HexDigitValue(Text[i]);
         if (digit < 0) {
             return -1;
         }
@@ -175,8 +163,10 @@ bool GetBoolArg(const nlohmann::json& Data, std::string_view Name, bool Default)
         return value->get<double>() != 0;
     }
     if (value->is_string()) {
-        const std::string text = TStrUtils::LowerCaseAscii(value->get<std::string>());
-        return text == "true" ? true : (text == "false" ? false : Default);
+        const std::string& text = value->get_ref<const std::string&>();
+        return Base::EqualsIgnoreAsciiCase(text, "true")    ? true
+               : Base::EqualsIgnoreAsciiCase(text, "false") ? false
+                                                            : Default;
     }
     return Default;
 }

@@ -6,37 +6,39 @@
 
 namespace Shared {
 
+namespace {
+
+// Answers true, or the failing call's own text.
+void AnswerOutcome(TBrowserExternalModule& Module, const std::string& Uuid, bool Succeeded) {
+    if (Succeeded) {
+        Module.PostSuccess(Uuid, BoolResult(true));
+    } else {
+        Module.PostFailure(Uuid, TextResult(TSysUtils::LastErrorMessage()));
+    }
+}
+
+} // namespace
+
 void TBrowserExternalModule::ShellExecute(const std::string& Uuid, const nlohmann::json& Data) {
-    const std::string filePath = GetTextArg(Data, "filePath", "");
     const std::string arguments = GetTextArg(Data, "arguments", "");
-    if (filePath.empty()) {
-        PostFailure(Uuid, TextResult("Missing filePath"));
+    std::string filePath;
+    if (!GetRequiredTextArg(Uuid, Data, "filePath", filePath)) {
         return;
     }
-    if (!TSysUtils::ShellExec(filePath, arguments)) {
-        PostFailure(Uuid, TextResult(TSysUtils::LastErrorMessage()));
-        return;
-    }
-    PostSuccess(Uuid, BoolResult(true));
+    AnswerOutcome(*this, Uuid, TSysUtils::ShellExec(filePath, arguments));
 }
 
 void TBrowserExternalModule::ShellExplore(const std::string& Uuid, const nlohmann::json& Data) {
-    const std::string filePath = GetTextArg(Data, "filePath", "");
-    if (filePath.empty()) {
-        PostFailure(Uuid, TextResult("Missing filePath"));
+    std::string filePath;
+    if (!GetRequiredTextArg(Uuid, Data, "filePath", filePath)) {
         return;
     }
-    if (!TSysUtils::ShellExplore(filePath)) {
-        PostFailure(Uuid, TextResult(TSysUtils::LastErrorMessage()));
-        return;
-    }
-    PostSuccess(Uuid, BoolResult(true));
+    AnswerOutcome(*this, Uuid, TSysUtils::ShellExplore(filePath));
 }
 
 void TBrowserExternalModule::ShellCommand(const std::string& Uuid, const nlohmann::json& Data) {
-    const std::string command = GetTextArg(Data, "command", "");
-    if (command.empty()) {
-        PostFailure(Uuid, TextResult("Missing command"));
+    std::string command;
+    if (!GetRequiredTextArg(Uuid, Data, "command", command)) {
         return;
     }
     const std::string workingDir = GetTextArg(Data, "workingDir", "");
@@ -64,11 +66,7 @@ void TBrowserExternalModule::ShellWindows(const std::string& Uuid, const nlohman
 }
 
 void TBrowserExternalModule::EndSession(const std::string& Uuid, std::uint32_t Flags) {
-    if (!TSysUtils::ExitWindows(Flags)) {
-        PostFailure(Uuid, TextResult(TSysUtils::LastErrorMessage()));
-        return;
-    }
-    PostSuccess(Uuid, BoolResult(true));
+    AnswerOutcome(*this, Uuid, TSysUtils::ExitWindows(Flags));
 }
 
 void TBrowserExternalModule::SystemLogoff(const std::string& Uuid, const nlohmann::json&) {

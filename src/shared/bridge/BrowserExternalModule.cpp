@@ -17,13 +17,18 @@ TBrowserExternalModule::~TBrowserExternalModule() {
     DataModuleDestroy();
 }
 
-void TBrowserExternalModule::DataModuleCreate() {
+// What the module borrows, and whom it tells.
+void TBrowserExternalModule::ClearReferences() {
     FExeZip = nullptr;
     FMainForm = nullptr;
     FProjectINI = nullptr;
     FBrowserForm = nullptr;
     OnAppCloseRequest = nullptr;
     OnCallsReturned = nullptr;
+}
+
+void TBrowserExternalModule::DataModuleCreate() {
+    ClearReferences();
     FInFullscreen = false;
     FFileOpenDialog = std::make_unique<Forms::TFileOpenDialog>();
     FFileSaveDialog = std::make_unique<Forms::TFileSaveDialog>();
@@ -33,12 +38,7 @@ void TBrowserExternalModule::DataModuleCreate() {
 
 void TBrowserExternalModule::DataModuleDestroy() {
     FAlive.reset();
-    FExeZip = nullptr;
-    FMainForm = nullptr;
-    FProjectINI = nullptr;
-    FBrowserForm = nullptr;
-    OnAppCloseRequest = nullptr;
-    OnCallsReturned = nullptr;
+    ClearReferences();
     FBrowserExternalForm.reset();
 }
 
@@ -110,6 +110,18 @@ void TBrowserExternalModule::FocusBrowser() {
     if (edge != nullptr) {
         edge->SetFocus();
     }
+}
+
+bool TBrowserExternalModule::GetRequiredTextArg(const std::string& Uuid, const nlohmann::json& Data,
+                                                std::string_view Name, std::string& Value,
+                                                std::string_view MissingText) {
+    Value = GetTextArg(Data, Name, "");
+    if (!Value.empty()) {
+        return true;
+    }
+    PostFailure(Uuid,
+                TextResult(MissingText.empty() ? "Missing " + std::string(Name) : std::string(MissingText)));
+    return false;
 }
 
 void TBrowserExternalModule::PostReply(const std::string& Uuid, const std::string& Result, bool Success) {

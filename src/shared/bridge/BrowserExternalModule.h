@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace Forms {
 class TMenuItem;
@@ -141,6 +142,11 @@ public:
     // Item or, depth first, the first item below it whose id (Tag) is Id; null when none.
     static Forms::TMenuItem* FindMenuItemById(Forms::TMenuItem* Item, int Id);
 
+    // Reads a required text argument into Value. When it is absent, null or empty, posts the
+    // failure MissingText (by default "Missing " and the name) and gives false.
+    bool GetRequiredTextArg(const std::string& Uuid, const nlohmann::json& Data, std::string_view Name,
+                            std::string& Value, std::string_view MissingText = {});
+
     // A path argument of the file and folder functions, made absolute.
     std::string BridgePath(const std::string& Path) const;
     // The executable's folder, ending in "/".
@@ -149,6 +155,7 @@ public:
 private:
     void DataModuleCreate();
     void DataModuleDestroy();
+    void ClearReferences();
     void Dispatch(const std::string& AsString, const std::string& AsJson);
     void FocusBrowser();
     bool BuildMenuItem(const nlohmann::json& Element, Forms::TMenuItem& MenuItem, int Depth);

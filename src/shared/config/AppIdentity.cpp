@@ -1,5 +1,7 @@
 #include "shared/config/AppIdentity.h"
 
+#include "base/Ascii.h"
+
 #include <algorithm>
 
 namespace Shared {
@@ -15,14 +17,13 @@ bool IsControl(unsigned char c) {
 
 // The ID between double quotes, with control bytes written as \xHH so the message stays text.
 std::string Shown(std::string_view id) {
-    static const char digits[] = "0123456789ABCDEF";
     std::string out = "\"";
     for (const char ch : id) {
         const auto c = static_cast<unsigned char>(ch);
         if (IsControl(c)) {
             out += "\\x";
-            out += digits[c >> 4];
-            out += digits[c & 15];
+            out += Base::HexDigit(c >> 4);
+            out += Base::HexDigit(c);
         } else {
             out += ch;
         }

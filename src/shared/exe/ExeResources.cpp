@@ -4,6 +4,7 @@
 #include "shared/exe/ExeUtils.h"
 
 #include "base/LittleEndian.h"
+#include "base/RegularFile.h"
 #include "platform/AtomicFile.h"
 #include "shared/exe/IconFile.h"
 #include "shared/exe/PeImage.h"
@@ -22,10 +23,12 @@ constexpr std::uint32_t EnglishUnitedStates = 1033;
     throw EExeResourceError(text);
 }
 
+// The whole file; one that cannot be read raises EStreamError, as opening it as a stream would.
 std::string ReadWholeFile(const std::string& path) {
-    TFileStream file(path, TFileMode::OpenRead);
-    std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
-    file.ReadBuffer(bytes.data(), bytes.size());
+    std::string bytes;
+    if (Base::ReadRegularFile(path, bytes) != Base::TFileRead::Read) {
+        RaiseFileError("open file", path);
+    }
     return bytes;
 }
 
@@ -85,13 +88,13 @@ bool TExeVersionStrings::Set(std::string_view Key, std::string Value) {
 
 void TExeUtils::ChangeExeIcon(const std::string& ExePath, const std::string& IcoPath) {
     std::string iconBytes;
-    {
-        TFileStream file(IcoPath, TFileMode::OpenRead);
-        if (file.Size() > static_cast<std::int64_t>(TIconFile::MaxFileSize)) {
-            Fail("Icon file is too large");
-        }
-        iconBytes.resize(static_cast<std::size_t>(file.Size()));
-        file.ReadBuffer(iconBytes.data(), iconBytes.size());
+    switch (Base::ReadRegularFile(IcoPath, iconBytes, TIconFile::MaxFileSize)) {
+    case Base::TFileRead::Read:
+        break;
+    case Base::TFileRead::TooLarge:
+        Fail("Icon file is too large");
+    case Base::TFileRead::Failed:
+        RaiseFileError("open file", IcoPath);
     }
     TIconFile icon;
     try {

@@ -1,5 +1,6 @@
 #include "shared/exe/PeResources.h"
 
+#include "base/Ascii.h"
 #include "base/LittleEndian.h"
 
 #include <algorithm>
@@ -15,10 +16,6 @@ constexpr std::size_t EntrySize = 8;
 constexpr std::size_t DataEntrySize = 16;
 // Windows' tree has three levels; a little more is kept as found, deeper is damage.
 constexpr int MaxDepth = 8;
-
-char16_t FoldAscii(char16_t c) {
-    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
-}
 
 class TTreeReader {
 public:
@@ -252,9 +249,7 @@ bool TResourceId::Matches(const TResourceId& Other) const {
     if (!IsName) {
         return Id == Other.Id;
     }
-    return Name.size() == Other.Name.size() &&
-           std::equal(Name.begin(), Name.end(), Other.Name.begin(),
-                      [](char16_t a, char16_t b) { return FoldAscii(a) == FoldAscii(b); });
+    return Base::EqualsIgnoreAsciiCase(Name, Other.Name);
 }
 
 TResourceEntry* TResourceDirectory::Find(const TResourceId& Id) {

@@ -1,5 +1,6 @@
 #include "shared/exe/VersionInfo.h"
 
+#include "base/Ascii.h"
 #include "base/LittleEndian.h"
 #include "shared/text/Unicode.h"
 
@@ -13,16 +14,6 @@ constexpr std::size_t NodeHeaderSize = 6;
 // VS_VERSION_INFO, StringFileInfo, a string table, a string: four levels; a little more is
 // read as found, deeper is damage.
 constexpr int MaxDepth = 8;
-
-char16_t FoldAscii(char16_t c) {
-    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
-}
-
-bool EqualIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
-               return FoldAscii(x) == FoldAscii(y);
-           });
-}
 
 TVersionNode ParseNode(std::string_view block, std::size_t at, std::size_t limit, int depth) {
     if (depth > MaxDepth) {
@@ -96,7 +87,7 @@ std::u16string Utf16Key(std::string_view key) {
 
 TVersionNode* TVersionNode::Find(std::u16string_view ChildKey) {
     for (TVersionNode& child : Children) {
-        if (EqualIgnoringAsciiCase(child.Key, ChildKey)) {
+        if (Base::EqualsIgnoreAsciiCase(child.Key, ChildKey)) {
             return &child;
         }
     }
@@ -133,11 +124,10 @@ std::vector<TVersionTranslation> TVersionInfo::Translations() const {
 }
 
 std::string TVersionInfo::TranslationKey(TVersionTranslation Translation) {
-    static const char digits[] = "0123456789ABCDEF";
     const std::uint32_t value = static_cast<std::uint32_t>(Translation.Language) << 16 | Translation.CodePage;
     std::string key(8, '0');
     for (int i = 0; i < 8; ++i) {
-        key[static_cast<std::size_t>(i)] = digits[(value >> (28 - 4 * i)) & 0xF];
+        key[static_cast<std::size_t>(i)] = Base::HexDigit(value >> (28 - 4 * i));
     }
     return key;
 }

@@ -4,6 +4,7 @@
 #include "shared/config/Resources.h"
 #include "shared/host/ResponseHeaders.h"
 #include "shared/host/ResponseStreams.h"
+#include "shared/system/ExecutableDir.h"
 #include "shared/system/SysUtils.h"
 #include "shared/text/StrUtils.h"
 #include "shared/text/UriPath.h"
@@ -70,7 +71,7 @@ void TBrowserForm::FormCreate() {
     FWithExternal = false;
     FHandleRequests = false;
     FAllowContextMenu = false;
-    FAppDirPath = std::filesystem::path(Platform::GetExecutablePath()).parent_path().string() + "/";
+    FAppDirPath = ExecutableDirPath();
 
     FEdgeBrowser = std::make_unique<TEdgeBrowser>();
     TEdgeBrowser& edge = *FEdgeBrowser;

@@ -242,22 +242,7 @@ void TCustomEdgeBrowser::RaiseCreateWebViewCompleted(HRESULT AResult) {
 void TCustomEdgeBrowser::CloseWebView() {
     if (FWebView) {
         const ComPtr<ICoreWebView2> webView = FWebView;
-        webView->remove_NavigationStarting(FNavigationStartingToken);
-        webView->remove_NavigationCompleted(FNavigationCompletedToken);
-        webView->remove_SourceChanged(FSourceChangedToken);
-        webView->remove_HistoryChanged(FHistoryChangedToken);
-        webView->remove_ContentLoading(FContentLoadingToken);
-        webView->remove_DocumentTitleChanged(FDocumentTitleChangedToken);
-        webView->remove_NewWindowRequested(FNewWindowRequestedToken);
-        webView->remove_FrameNavigationStarting(FFrameNavigationStartingToken);
-        webView->remove_FrameNavigationCompleted(FFrameNavigationCompletedToken);
-        webView->remove_WebResourceRequested(FWebResourceRequestedToken);
-        webView->remove_ScriptDialogOpening(FScriptDialogOpeningToken);
-        webView->remove_PermissionRequested(FPermissionRequestedToken);
-        webView->remove_ProcessFailed(FProcessFailedToken);
-        webView->remove_WebMessageReceived(FWebMessageReceivedToken);
-        webView->remove_WindowCloseRequested(FWindowCloseRequestedToken);
-        webView->remove_ContainsFullScreenElementChanged(FContainsFullScreenElementChangedToken);
+        RemoveSubscriptions(TEventSource::WebView, webView.Get());
         for (const auto& [name, token] : FDevToolsProtocolEventReceivedTokenMap) {
             ComPtr<ICoreWebView2DevToolsProtocolEventReceiver> receiver;
             if (RecordHResult(webView->GetDevToolsProtocolEventReceiver(name.c_str(),
@@ -270,13 +255,17 @@ void TCustomEdgeBrowser::CloseWebView() {
     }
     if (FWebViewController) {
         const ComPtr<ICoreWebView2Controller> controller = FWebViewController;
-        controller->remove_AcceleratorKeyPressed(FAcceleratorKeyPressedToken);
-        controller->remove_GotFocus(FGotFocusToken);
-        controller->remove_LostFocus(FLostFocusToken);
-        controller->remove_MoveFocusRequested(FMoveFocusRequestedToken);
-        controller->remove_ZoomFactorChanged(FZoomFactorChangedToken);
+        RemoveSubscriptions(TEventSource::Controller, controller.Get());
         controller->Close();
         FWebViewController = nullptr;
+    }
+}
+
+void TCustomEdgeBrowser::RemoveSubscriptions(TEventSource Source, IUnknown* Object) {
+    for (const TSubscription& subscription : FSubscriptions) {
+        if (subscription.Remove && subscription.Source == Source) {
+            subscription.Remove(Object, subscription.Token);
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include "webview2/Com.h"
 #include "webview2/WebView2.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace Shared {
 
@@ -257,6 +259,18 @@ protected:
     void WMSysCommand(unsigned Command) override;
 
 private:
+    // The browser events the control subscribes to, in the order CloseWebView removes them
+    // (defined beside Subscribe, so a new event is added in one place).
+    enum class TSubscribed : std::size_t;
+    enum class TEventSource { WebView, Controller };
+    // One subscription: the token its add_ call returned and the call that removes it again
+    // from the WebView or controller (Source) it is given. Empty until the event is subscribed.
+    struct TSubscription {
+        TEventSource Source = TEventSource::WebView;
+        WebView2::EventRegistrationToken Token;
+        std::function<void(WebView2::IUnknown* Object, WebView2::EventRegistrationToken Token)> Remove;
+    };
+
     // What the worker thread and the browser's completions share with the control: they may
     // outlive it, and then find Control empty. CritSec guards LastErrorCode and Control.
     struct TShared {
@@ -275,6 +289,14 @@ private:
                                                WebView2::ICoreWebView2Controller* Controller);
     void RaiseCreateWebViewCompleted(HRESULT AResult);
     void Subscribe();
+    template <class TSource, class THandler, class F>
+    void Subscribe(TSubscribed Event, HRESULT (TSource::*Add)(THandler*, WebView2::EventRegistrationToken*),
+                   HRESULT (TSource::*Remove)(WebView2::EventRegistrationToken), F Body);
+    void RemoveSubscriptions(TEventSource Source, WebView2::IUnknown* Object);
+    template <class TArgs>
+    static auto WithArgs(std::function<void(TCustomEdgeBrowser*, TArgs*)> TCustomEdgeBrowser::*Event,
+                         const char* Name);
+    static auto NavigationCompleted(TNavigationCompletedEvent TCustomEdgeBrowser::*Event, const char* Name);
     void UpdateBounds();
     bool GetSetting(HRESULT (WebView2::ICoreWebView2Settings::*Getter)(WebView2::BOOL*));
     void SetSetting(HRESULT (WebView2::ICoreWebView2Settings::*Setter)(WebView2::BOOL), bool Value);
@@ -293,27 +315,10 @@ private:
     std::string FLastURL;
     std::shared_ptr<TShared> FShared;
 
-    WebView2::EventRegistrationToken FAcceleratorKeyPressedToken;
-    WebView2::EventRegistrationToken FContainsFullScreenElementChangedToken;
-    WebView2::EventRegistrationToken FContentLoadingToken;
-    WebView2::EventRegistrationToken FDocumentTitleChangedToken;
-    WebView2::EventRegistrationToken FFrameNavigationStartingToken;
-    WebView2::EventRegistrationToken FFrameNavigationCompletedToken;
-    WebView2::EventRegistrationToken FGotFocusToken;
-    WebView2::EventRegistrationToken FHistoryChangedToken;
-    WebView2::EventRegistrationToken FLostFocusToken;
-    WebView2::EventRegistrationToken FMoveFocusRequestedToken;
-    WebView2::EventRegistrationToken FNavigationStartingToken;
-    WebView2::EventRegistrationToken FNavigationCompletedToken;
-    WebView2::EventRegistrationToken FNewWindowRequestedToken;
-    WebView2::EventRegistrationToken FPermissionRequestedToken;
-    WebView2::EventRegistrationToken FProcessFailedToken;
-    WebView2::EventRegistrationToken FScriptDialogOpeningToken;
-    WebView2::EventRegistrationToken FSourceChangedToken;
-    WebView2::EventRegistrationToken FWebResourceRequestedToken;
-    WebView2::EventRegistrationToken FWebMessageReceivedToken;
-    WebView2::EventRegistrationToken FWindowCloseRequestedToken;
-    WebView2::EventRegistrationToken FZoomFactorChangedToken;
+    // The subscriptions, one place per event (TSubscribed), in their order of removal; empty
+    // until the first subscription. A place keeps its token after removal, until the event is
+    // subscribed again.
+    std::vector<TSubscription> FSubscriptions;
     // DevTools protocol event name → token of the control's handler on its receiver.
     std::map<std::string, WebView2::EventRegistrationToken> FDevToolsProtocolEventReceivedTokenMap;
 };

@@ -1,6 +1,7 @@
 #include "shared/host/EdgeEx.h"
 #include "shared/host/EdgeExInternal.h"
 
+#include "base/Ascii.h"
 #include "shared/text/StrUtils.h"
 #include "webview2/Streams.h"
 
@@ -191,7 +192,7 @@ std::string TCustomEdgeBrowser::LocationURL() {
     LPSTR source = nullptr;
     const bool ok = RecordHResult(FWebView->get_Source(&source));
     std::string text = TakeString(source);
-    if (!ok || TStrUtils::LowerCaseAscii(text) == "about:blank") {
+    if (!ok || Base::EqualsIgnoreAsciiCase(text, "about:blank")) {
         return {};
     }
     return text;

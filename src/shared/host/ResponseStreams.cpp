@@ -9,19 +9,38 @@ namespace {
 
 using namespace WebView2;
 
-// Where a seek lands in a stream of Size bytes now at Position; false when before its start.
-bool SeekTarget(INT64 Move, STREAM_SEEK Origin, UINT64 Position, UINT64 Size, UINT64& Target) {
-    const INT64 base = Origin == STREAM_SEEK_SET   ? 0
-                       : Origin == STREAM_SEEK_CUR ? static_cast<INT64>(Position)
-                                                   : static_cast<INT64>(Size);
-    if (Origin > STREAM_SEEK_END || (Move < 0 && base < -Move)) {
-        return false;
+// A stream of Length() bytes that is only read: writes are refused, and a seek may go anywhere
+// from the start on (a read beyond the end gives nothing).
+class TReadOnlyStream : public TImplements<IStream> {
+public:
+    HRESULT Write(const void*, UINT32, UINT32* Written) override {
+        if (Written != nullptr) {
+            *Written = 0;
+        }
+        return E_NOTIMPL;
     }
-    Target = static_cast<UINT64>(base + Move);
-    return true;
-}
 
-class TEntryStream final : public TImplements<IStream> {
+    HRESULT Seek(INT64 Move, STREAM_SEEK Origin, UINT64* NewPosition) override {
+        const INT64 base = Origin == STREAM_SEEK_SET   ? 0
+                           : Origin == STREAM_SEEK_CUR ? static_cast<INT64>(FPosition)
+                                                       : static_cast<INT64>(Length());
+        if (Origin > STREAM_SEEK_END || (Move < 0 && base < -Move)) {
+            return E_INVALIDARG;
+        }
+        FPosition = static_cast<UINT64>(base + Move);
+        if (NewPosition != nullptr) {
+            *NewPosition = FPosition;
+        }
+        return S_OK;
+    }
+
+protected:
+    virtual UINT64 Length() const = 0;
+
+    UINT64 FPosition = 0;
+};
+
+class TEntryStream final : public TReadOnlyStream {
 public:
     explicit TEntryStream(std::unique_ptr<TZipEntryStream> Entry) : FEntry(std::move(Entry)) {}
 
@@ -53,31 +72,13 @@ public:
         return done == Size ? S_OK : S_FALSE;
     }
 
-    HRESULT Write(const void*, UINT32, UINT32* Written) override {
-        if (Written != nullptr) {
-            *Written = 0;
-        }
-        return E_NOTIMPL;
-    }
-
-    HRESULT Seek(INT64 Move, STREAM_SEEK Origin, UINT64* NewPosition) override {
-        UINT64 target = 0;
-        if (!SeekTarget(Move, Origin, FPosition, FEntry->Size(), target)) {
-            return E_INVALIDARG;
-        }
-        FPosition = target;
-        if (NewPosition != nullptr) {
-            *NewPosition = target;
-        }
-        return S_OK;
-    }
-
 private:
+    UINT64 Length() const override { return FEntry->Size(); }
+
     std::unique_ptr<TZipEntryStream> FEntry;
-    UINT64 FPosition = 0;
 };
 
-class TRangeStream final : public TImplements<IStream> {
+class TRangeStream final : public TReadOnlyStream {
 public:
     TRangeStream(ComPtr<IStream> Inner, UINT64 Start, UINT64 Count)
         : FInner(std::move(Inner)), FFirst(Start), FCount(Count) {}
@@ -105,30 +106,12 @@ public:
         return got == Size ? S_OK : S_FALSE;
     }
 
-    HRESULT Write(const void*, UINT32, UINT32* Written) override {
-        if (Written != nullptr) {
-            *Written = 0;
-        }
-        return E_NOTIMPL;
-    }
-
-    HRESULT Seek(INT64 Move, STREAM_SEEK Origin, UINT64* NewPosition) override {
-        UINT64 target = 0;
-        if (!SeekTarget(Move, Origin, FPosition, FCount, target)) {
-            return E_INVALIDARG;
-        }
-        FPosition = target;
-        if (NewPosition != nullptr) {
-            *NewPosition = target;
-        }
-        return S_OK;
-    }
-
 private:
+    UINT64 Length() const override { return FCount; }
+
     ComPtr<IStream> FInner;
     UINT64 FFirst;
     UINT64 FCount;
-    UINT64 FPosition = 0;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "shared/styles/StyleResource.h"
 
+#include "base/Ascii.h"
 #include "shared/text/Unicode.h"
 
 #include <zlib.h>
@@ -14,19 +15,6 @@ namespace {
 
 constexpr std::string_view DefinitionMarker = "VTRSTYLE";
 constexpr std::uint32_t MaxPaletteEntries = 1024;
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 // Inflates on demand: a reader asks for the next n bytes and only that much is decompressed.
 class TInflater {
@@ -213,11 +201,10 @@ void AppendText(std::string& Out, std::string_view Text) {
 } // namespace
 
 std::string TStyleColor::ToHex() const {
-    static constexpr char digits[] = "0123456789abcdef";
     std::string text = "#";
     auto put = [&](std::uint8_t v) {
-        text.push_back(digits[v >> 4]);
-        text.push_back(digits[v & 15]);
+        text.push_back(Base::HexDigit(v >> 4, false));
+        text.push_back(Base::HexDigit(v, false));
     };
     put(R);
     put(G);
@@ -234,8 +221,8 @@ std::optional<TStyleColor> TStyleColor::FromHex(std::string_view Text) {
     }
     std::uint8_t parts[4] = {0, 0, 0, 255};
     for (std::size_t i = 1, part = 0; i < Text.size(); i += 2, ++part) {
-        const int high = HexDigit(Text[i]);
-        const int low = HexDigit(Text[i + 1]);
+        const int high = Base::HexDigitValue(Text[i]);
+        const int low = Base::HexDigitValue(Text[i + 1]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }

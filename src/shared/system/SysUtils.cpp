@@ -1,5 +1,6 @@
 #include "shared/system/SysUtils.h"
 
+#include "base/RegularFile.h"
 #include "platform/ExecutablePath.h"
 #include "platform/Folders.h"
 #include "platform/Graphics.h"
@@ -14,6 +15,7 @@
 #include "shared/text/CommandLine.h"
 #include "shared/text/FileMask.h"
 #include "shared/text/StrUtils.h"
+#include "shared/text/TrailingSlash.h"
 #include "shared/text/Unicode.h"
 #include "webview2/Com.h"
 #include "webview2/Loader.h"
@@ -32,13 +34,6 @@ namespace Shared {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string WithTrailingSlash(std::string path) {
-    if (path.empty() || path.back() != '/') {
-        path += '/';
-    }
-    return path;
-}
 
 bool Fail(const std::error_code& ec) {
     Platform::SetLastErrorText(ec.message());
@@ -407,10 +402,9 @@ bool TSysUtils::IsValidFilePath(const std::string& FileName) {
 }
 
 void TSysUtils::RemoveUTFBoomFromFile(const std::string& FilePath) {
-    std::ifstream in(FilePath, std::ios::binary);
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
-    if (content.rfind("\xEF\xBB\xBF", 0) != 0) {
+    std::string content;
+    if (Base::ReadRegularFile(FilePath, content) != Base::TFileRead::Read ||
+        content.rfind("\xEF\xBB\xBF", 0) != 0) {
         return;
     }
     std::ofstream out(FilePath, std::ios::binary | std::ios::trunc);

@@ -1,8 +1,11 @@
 #include "shared/text/StrUtils.h"
 
+#include "base/Ascii.h"
 #include "platform/Text.h"
 #include "shared/text/MimeTable.h"
+#include "shared/text/TrailingSlash.h"
 #include "shared/text/Unicode.h"
+#include "shared/text/UriPath.h"
 
 #include <charconv>
 #include <cmath>
@@ -13,54 +16,21 @@
 #include <mutex>
 #include <random>
 #include <regex>
+#include <utility>
 
 namespace Shared {
 
 namespace {
 
-constexpr char HexDigits[] = "0123456789ABCDEF";
-
 void AppendUnicodeEscape(std::string& out, unsigned unit) {
     out += "\\u";
-    out += HexDigits[(unit >> 12) & 0xF];
-    out += HexDigits[(unit >> 8) & 0xF];
-    out += HexDigits[(unit >> 4) & 0xF];
-    out += HexDigits[unit & 0xF];
+    for (const int shift : {12, 8, 4, 0}) {
+        out += Base::HexDigit(unit >> shift);
+    }
 }
 
 bool IsWordByte(unsigned char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-std::string PercentDecode(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const int hi = HexValue(text[i + 1]);
-            const int lo = HexValue(text[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out += static_cast<char>(hi * 16 + lo);
-                i += 2;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return MakeValidUtf8(out);
 }
 
 std::mt19937& RandomGenerator(std::unique_lock<std::mutex>& lock) {
@@ -350,7 +320,7 @@ void TStrUtils::GetUrlArguments(std::string_view URL, TArrayStrings& Arguments) 
         return;
     }
     for (const std::string& entry : ExplodeStrings("&", query)) {
-        Arguments.push_back(PercentDecode(ReplaceAll(entry, "+", " ")));
+        Arguments.push_back(MakeValidUtf8(DecodePercentEscapes(ReplaceAll(entry, "+", " "))));
     }
 }
 
@@ -375,8 +345,8 @@ std::string TStrUtils::GetCompilerCacheDir(std::string_view AppFilePath, std::st
         const fs::path app{std::string(AppFilePath)};
         subFolder = app.stem().string() + std::string(Suffix) + "/";
         base = app.parent_path().string();
-        if (!base.empty() && base.back() != '/') {
-            base += '/';
+        if (!base.empty()) {
+            base = WithTrailingSlash(std::move(base));
         }
     } else {
         subFolder = std::string(TempCache) + "/";
@@ -385,11 +355,7 @@ std::string TStrUtils::GetCompilerCacheDir(std::string_view AppFilePath, std::st
     if (!base.empty() && fs::is_directory(base, ec)) {
         return base + subFolder;
     }
-    std::string defaultDir(DefaultDir);
-    if (defaultDir.empty() || defaultDir.back() != '/') {
-        defaultDir += '/';
-    }
-    return defaultDir + subFolder;
+    return WithTrailingSlash(std::string(DefaultDir)) + subFolder;
 }
 
 bool TStrUtils::TryStrToInt(std::string_view Text, int& Value) {
@@ -407,15 +373,8 @@ bool TStrUtils::TryStrToInt(std::string_view Text, int& Value) {
     }
     std::uint64_t magnitude = 0;
     for (const char c : Text) {
-        int digit = -1;
-        if (c >= '0' && c <= '9') {
-            digit = c - '0';
-        } else if (hex && c >= 'a' && c <= 'f') {
-            digit = c - 'a' + 10;
-        } else if (hex && c >= 'A' && c <= 'F') {
-            digit = c - 'A' + 10;
-        }
-        if (digit < 0) {
+        const int digit = Base::HexDigitValue(c);
+        if (digit < 0 || (!hex && digit > 9)) {
             return false;
         }
         magnitude = magnitude * (hex ? 16 : 10) + static_cast<unsigned>(digit);
@@ -458,18 +417,11 @@ std::string TStrUtils::ReplaceAll(std::string_view Value, std::string_view From,
 }
 
 std::string TStrUtils::LowerCaseAscii(std::string_view Value) {
-    std::string result(Value);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return result;
+    return Base::ToLowerAscii(Value);
 }
 
 bool TStrUtils::StartsWithIgnoreCase(std::string_view Value, std::string_view Prefix) {
-    return Value.size() >= Prefix.size() &&
-           LowerCaseAscii(Value.substr(0, Prefix.size())) == LowerCaseAscii(Prefix);
+    return Base::StartsWithIgnoreAsciiCase(Value, Prefix);
 }
 
 std::string_view TStrUtils::TrimLeft(std::string_view Value) {

@@ -10,4 +10,8 @@ namespace Shared {
 // that is not two hexadecimal digits stays as it is.
 std::string DecodeUriPath(std::string_view Path);
 
+// Text with every percent escape decoded once into its byte; an escape that is not two
+// hexadecimal digits stays as it is. The bytes are returned as they come, valid UTF-8 or not.
+std::string DecodePercentEscapes(std::string_view Text);
+
 } // namespace Shared

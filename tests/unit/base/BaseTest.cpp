@@ -1,4 +1,5 @@
 #include "base/Ascii.h"
+#include "base/RegularFile.h"
 #include "base/Wildcard.h"
 #include "base/glib/GLibPtr.h"
 #include "base/glib/GuiPost.h"
@@ -6,7 +7,13 @@
 
 #include <gio/gio.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -24,6 +31,10 @@ TEST(Ascii, FoldsOnlyAsciiLetters) {
     EXPECT_TRUE(Base::LessIgnoreAsciiCase("Z", "\xC3\x84"));
     EXPECT_FALSE(Base::LessIgnoreAsciiCase("b", "A"));
     EXPECT_TRUE(Base::LessIgnoreAsciiCase("ab", "ABC"));
+    // Resource and version keys are UTF-16: only their ASCII letters fold as well.
+    EXPECT_TRUE(Base::EqualsIgnoreAsciiCase(u"FileVersion", u"FILEVERSION"));
+    EXPECT_FALSE(Base::EqualsIgnoreAsciiCase(u"\u00C4", u"\u00E4"));
+    EXPECT_FALSE(Base::EqualsIgnoreAsciiCase(u"\u0141", u"\u0161")); // a high byte is no letter
 }
 
 TEST(Ascii, HexDigitsBothWays) {
@@ -33,6 +44,62 @@ TEST(Ascii, HexDigitsBothWays) {
     }
     EXPECT_EQ(Base::HexDigitValue('g'), -1);
     EXPECT_EQ(Base::HexDigitValue('/'), -1);
+}
+
+TEST(RegularFile, OnlyARegularFileIsReadAndOnlyUpToTheBound) {
+    char name[] = "/tmp/vtr-base-XXXXXX";
+    ASSERT_NE(::mkdtemp(name), nullptr);
+    const std::filesystem::path dir(name);
+    const auto write = [&](const char* Name, const std::string& Bytes) {
+        std::ofstream(dir / Name, std::ios::binary) << Bytes;
+        return (dir / Name).string();
+    };
+    const std::string big(200000, 'x'); // more than one read of the reader's buffer
+    write("empty", "");
+    write("five", "12345");
+    write("big", big);
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink(dir / "five", dir / "link");
+    struct TCase {
+        std::string Path;
+        std::size_t MaxBytes;
+        Base::TFileRead Result;
+        std::string Bytes;
+        int Errno; // for Failed
+    };
+    const std::size_t unbounded = std::numeric_limits<std::size_t>::max() - 1;
+    const TCase cases[] = {
+        {(dir / "empty").string(), 0, Base::TFileRead::Read, "", 0},
+        {(dir / "five").string(), 5, Base::TFileRead::Read, "12345", 0},
+        {(dir / "five").string(), 4, Base::TFileRead::TooLarge, "", 0},
+        {(dir / "link").string(), unbounded, Base::TFileRead::Read, "12345", 0},
+        {(dir / "big").string(), unbounded, Base::TFileRead::Read, big, 0},
+        {(dir / "big").string(), big.size() - 1, Base::TFileRead::TooLarge, "", 0},
+        {(dir / "missing").string(), unbounded, Base::TFileRead::Failed, "", ENOENT},
+        {"", unbounded, Base::TFileRead::Failed, "", ENOENT},
+        {dir.string(), unbounded, Base::TFileRead::Failed, "", EISDIR},
+        // Opening a pipe would wait for a writer, and a device may never end: never opened.
+        {(dir / "pipe").string(), unbounded, Base::TFileRead::Failed, "", EINVAL},
+        {"/dev/zero", 16, Base::TFileRead::Failed, "", EINVAL},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Path + " bounded at " + std::to_string(c.MaxBytes));
+        std::string bytes = "left over";
+        errno = 0;
+        EXPECT_EQ(Base::ReadRegularFile(c.Path, bytes, c.MaxBytes), c.Result);
+        EXPECT_EQ(bytes, c.Bytes);
+        if (c.Result == Base::TFileRead::Failed) {
+            EXPECT_EQ(errno, c.Errno);
+        }
+    }
+    // A file its reader may not open fails with the system's reason (root may open anything).
+    if (::geteuid() != 0) {
+        std::filesystem::permissions(dir / "five", std::filesystem::perms::none);
+        std::string bytes;
+        EXPECT_EQ(Base::ReadRegularFile((dir / "five").string(), bytes), Base::TFileRead::Failed);
+        EXPECT_EQ(errno, EACCES);
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(Wildcard, MatchesFileMasksAndUriFilters) {

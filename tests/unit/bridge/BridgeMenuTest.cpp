@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -318,6 +319,22 @@ TEST_F(MainMenuBridge, IconsComeFromTheArchiveTheExecutablesFolderOrAnyPath) {
                       "an icon file #7 MainMenuImg4@4 command\n"
                       "a folder #8 command\n");
     EXPECT_EQ(Bridge.Module.BrowserExternalForm()->MainMenuVirtualImageList()->Count(), 5);
+}
+
+TEST_F(MainMenuBridge, IconsThatAreNoRegularFileOrTooLargeAreRefused) {
+    const auto dir = std::filesystem::temp_directory_path() / ("vtr-menu-odd-" + std::to_string(getpid()));
+    const TTempFile large(dir / "large.png", ReadFixture("red.png"));
+    // One byte over the bound, its bytes beyond the image's own zeros: refused before it is decoded.
+    std::filesystem::resize_file(large.Path, 16 * 1024 * 1024 + 1);
+    const std::filesystem::path pipe = dir / "pipe.png";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // A pipe is never opened (that would wait for a writer): the item has no icon.
+    EXPECT_EQ(Set(json::array({{{"caption", "pipe"}, {"id", 1}, {"image", pipe.string()}}})), Ok(true));
+    std::filesystem::remove(pipe);
+    EXPECT_EQ(Tree(), "pipe #1 command\n");
+    EXPECT_EQ(Set(json::array({{{"caption", "large"}, {"id", 1}, {"image", large.Path.string()}}})),
+              std::nullopt);
+    EXPECT_EQ(Bridge.Module.BrowserExternalForm()->MainMenuImageCollection()->Count(), 0);
 }
 
 TEST_F(MainMenuBridge, TheFirstSourceThatHasTheIconWins) {

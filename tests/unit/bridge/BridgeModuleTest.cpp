@@ -1,6 +1,9 @@
 // The bridge module's functions without a window or browser behind it: replies are captured
 // from OnPostReply, paths are absolute (in a temporary folder).
+#include "BridgeHarness.h"
+
 #include "forms/FileDialogs.h"
+#include "forms/Forms.h"
 #include "platform/GuiThread.h"
 #include "shared/archive/ArchiveConventions.h"
 #include "shared/archive/Stream.h"
@@ -318,5 +321,32 @@ TEST(ZoomFactor, WrittenInTheUsersFormatReadWithAPoint) {
         if (c.Converts) {
             EXPECT_DOUBLE_EQ(value, c.Value) << c.Text;
         }
+    }
+}
+
+TEST(WindowBorder, LeavingFullscreenRestoresTheConfiguredBorder) {
+    struct TCase {
+        const char* WindowBorder; // nullptr: no configuration at all
+        Forms::TBorderStyle Border;
+    };
+    const TCase cases[] = {
+        {nullptr, Forms::bsSizeable}, {"", Forms::bsSizeable},       {"0", Forms::bsNone},
+        {"1", Forms::bsSingle},       {"2", Forms::bsSizeable},      {"3", Forms::bsDialog},
+        {"4", Forms::bsToolWindow},   {"5", Forms::bsSizeToolWin},   {"6", Forms::bsSizeable},
+        {"-1", Forms::bsSizeable},    {"single", Forms::bsSizeable},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.WindowBorder != nullptr ? c.WindowBorder : "(none)");
+        BridgeHarness::TBridge bridge;
+        Forms::TForm form;
+        Shared::TIniDocument ini;
+        ini.LoadFromBytes(std::string("[App]\nWindowBorder=") + (c.WindowBorder ? c.WindowBorder : ""));
+        bridge.Module.SetMainForm(&form);
+        bridge.Module.SetProjectINI(c.WindowBorder != nullptr ? &ini : nullptr);
+        EXPECT_EQ(bridge.Call(50003, json::object()), std::nullopt);
+        EXPECT_EQ(form.BorderStyle(), Forms::bsNone);
+        EXPECT_EQ(bridge.Call(50004, json::object()), std::nullopt);
+        EXPECT_EQ(form.BorderStyle(), c.Border);
+        EXPECT_EQ(form.WindowState(), Forms::wsNormal);
     }
 }

@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -187,6 +188,11 @@ TEST_F(ExeResources, FailuresRaiseTheFixedTextsAndLeaveTheExecutable) {
     }
     EXPECT_EQ(ChangeIcon(FDir / "missing.exe", three), "BeginUpdateResource failed (1)");
     EXPECT_THROW(TExeUtils::ChangeExeIcon(FDir / "target.exe", FDir / "missing.ico"), EStreamError);
+    // A pipe or a folder named as the icon is refused before anything opens it: no wait for a
+    // writer that never comes.
+    ASSERT_EQ(::mkfifo((FDir / "pipe.ico").c_str(), 0600), 0);
+    EXPECT_THROW(TExeUtils::ChangeExeIcon(FDir / "target.exe", FDir / "pipe.ico"), EStreamError);
+    EXPECT_THROW(TExeUtils::ChangeExeIcon(FDir / "target.exe", FDir.Path().string()), EStreamError);
 }
 
 TEST_F(ExeResources, AWriteThatFailsIsEndUpdateResourceAndKeepsTheFile) {

@@ -1,6 +1,8 @@
 #include "shared/styles/StylesUtils.h"
 #include "forms/StyleManager.h"
 
+#include "StyleNames.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -11,48 +13,7 @@ using Shared::TStylesUtils;
 
 namespace {
 
-const std::vector<std::string> SortedNames = {
-    "Amakrits",
-    "Amethyst Kamri",
-    "Aqua Graphite",
-    "Aqua Light Slate",
-    "Auric",
-    "Carbon",
-    "Charcoal Dark Slate",
-    "Cobalt XEMedia",
-    "Cyan Dusk",
-    "Cyan Night",
-    "Emerald Light Slate",
-    "Glossy",
-    "Glow",
-    "Golden Graphite",
-    "Iceberg Classico",
-    "Lavender Classico",
-    "Light",
-    "Luna",
-    "Metropolis UI Black",
-    "Metropolis UI Blue",
-    "Metropolis UI Dark",
-    "Metropolis UI Green",
-    "Obsidian",
-    "Onyx Blue",
-    "Ruby Graphite",
-    "Sapphire Kamri",
-    "Silver",
-    "Sky",
-    "Slate Classico",
-    "Smokey Quartz Kamri",
-    "Tablet Dark",
-    "Tablet Light",
-    "Turquoise Gray",
-    "Windows",
-    "Windows10",
-    "Windows10 Blue",
-    "Windows10 Dark",
-    "Windows10 Green",
-    "Windows10 Purple",
-    "Windows10 SlateGray",
-};
+using StyleNames::Sorted;
 
 // Sets the collation locale for one test and restores the previous one.
 class TLocale {
@@ -87,7 +48,7 @@ TEST(StylesUtilsList, SortedListIsTheSameFortyNamesInEveryLocale) {
         ASSERT_TRUE(use.Ok()) << locale << " is not installed (scripts/setup.sh generates it)";
         std::vector<std::string> list = {"left over"};
         TStylesUtils::GetAvailables(list, true);
-        EXPECT_EQ(list, SortedNames) << locale;
+        EXPECT_EQ(list, Sorted) << locale;
     }
 }
 
@@ -97,7 +58,7 @@ TEST(StylesUtilsList, UnsortedListStartsWithTheSystemStyle) {
     ASSERT_EQ(list.size(), 40u);
     EXPECT_EQ(list.front(), "Windows");
     std::sort(list.begin() + 1, list.end());
-    std::vector<std::string> expected = SortedNames;
+    std::vector<std::string> expected = Sorted;
     std::erase(expected, "Windows");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(std::vector<std::string>(list.begin() + 1, list.end()), expected);
