@@ -8,6 +8,7 @@
 #include "forms/Dialogs.h"
 #include "forms/Forms.h"
 #include "forms/StyleManager.h"
+#include "shared/styles/StyleCatalogue.h"
 #include "forms/gtk/FormImpl.h"
 #include "forms/gtk/MenusImpl.h"
 #include "shared/archive/ArchiveConventions.h"
@@ -183,6 +184,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(HasDisplay()) << "run the GUI tests under scripts/with-display.sh";
+        Shared::RegisterStyleCatalogue();
         RecordWarnings(&Warnings);
         Shared::FinalizeEdgeEx();
         Shared::SetLoaderLibraryPath(EnginePath());

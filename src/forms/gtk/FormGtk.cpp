@@ -2,6 +2,8 @@
 #include "forms/Menus.h"
 #include "forms/gtk/FormImpl.h"
 
+#include "base/VirtualKeys.h"
+
 #include <X11/Xatom.h>
 #include <gdk/gdkkeysyms.h>
 #include <gdk/gdkx.h>
@@ -254,67 +256,16 @@ gboolean TForm::TFormImpl::OnUnhandledKey(GtkWidget*, GdkEventKey* Event, gpoint
 }
 
 unsigned VirtualKeyOf(const GdkEventKey* Event) {
-    const guint key = gdk_keyval_to_upper(Event->keyval);
-    if ((key >= GDK_KEY_A && key <= GDK_KEY_Z) || (key >= GDK_KEY_0 && key <= GDK_KEY_9)) {
-        return key;
+    GdkDisplay* display = Event->window != nullptr ? gdk_window_get_display(Event->window) : gdk_display_get_default();
+    GdkKeymap* keymap = display != nullptr ? gdk_keymap_get_for_display(display) : nullptr;
+    // Shift and Caps Lock are folded the way virtual keys are; NumLock and the rest stay.
+    const auto state = static_cast<GdkModifierType>(Event->state & ~(GDK_SHIFT_MASK | GDK_LOCK_MASK));
+    guint unshifted = 0;
+    if (keymap == nullptr || !gdk_keymap_translate_keyboard_state(keymap, Event->hardware_keycode, state,
+                                                                  Event->group, &unshifted, nullptr, nullptr, nullptr)) {
+        unshifted = 0;
     }
-    if (key >= GDK_KEY_F1 && key <= GDK_KEY_F24) {
-        return 0x70 + (key - GDK_KEY_F1);
-    }
-    switch (key) {
-    case GDK_KEY_BackSpace:
-        return 0x08;
-    case GDK_KEY_Tab:
-    case GDK_KEY_ISO_Left_Tab:
-        return 0x09;
-    case GDK_KEY_Return:
-    case GDK_KEY_KP_Enter:
-        return 0x0D;
-    case GDK_KEY_Shift_L:
-    case GDK_KEY_Shift_R:
-        return 0x10;
-    case GDK_KEY_Control_L:
-    case GDK_KEY_Control_R:
-        return 0x11;
-    case GDK_KEY_Alt_L:
-    case GDK_KEY_Alt_R:
-        return 0x12;
-    case GDK_KEY_Escape:
-        return 0x1B;
-    case GDK_KEY_space:
-        return 0x20;
-    case GDK_KEY_Page_Up:
-        return 0x21;
-    case GDK_KEY_Page_Down:
-        return 0x22;
-    case GDK_KEY_End:
-        return 0x23;
-    case GDK_KEY_Home:
-        return 0x24;
-    case GDK_KEY_Left:
-        return 0x25;
-    case GDK_KEY_Up:
-        return 0x26;
-    case GDK_KEY_Right:
-        return 0x27;
-    case GDK_KEY_Down:
-        return 0x28;
-    case GDK_KEY_Insert:
-        return 0x2D;
-    case GDK_KEY_Delete:
-        return 0x2E;
-    case GDK_KEY_plus:
-    case GDK_KEY_equal:
-        return 0xBB;
-    case GDK_KEY_minus:
-        return 0xBD;
-    case GDK_KEY_KP_Add:
-        return 0x6B;
-    case GDK_KEY_KP_Subtract:
-        return 0x6D;
-    default:
-        return 0;
-    }
+    return Base::VirtualKeyOfStroke(Event->keyval, unshifted);
 }
 
 unsigned ShiftStateOf(const GdkEventKey* Event) {

@@ -80,8 +80,8 @@ struct TForm::TFormImpl {
 // The form whose native window is Window, or null.
 TForm* FormOfWindow(GtkWindow* Window);
 
-// Windows virtual-key code of a GDK key event (letters and digits as their upper-case
-// character, function and editing keys as their VK_ codes); 0 when it has none.
+// Windows virtual-key code of a GDK key event, from the one key table (Shift folded, NumLock
+// kept); 0 when it has none.
 unsigned VirtualKeyOf(const GdkEventKey* Event);
 // ssShift 1, ssAlt 2, ssCtrl 4 from the event's modifier state.
 unsigned ShiftStateOf(const GdkEventKey* Event);

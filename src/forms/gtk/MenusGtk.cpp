@@ -1,5 +1,7 @@
 #include "forms/gtk/MenusImpl.h"
 
+#include "base/VirtualKeys.h"
+
 #include "forms/Forms.h"
 #include "forms/ImageList.h"
 #include "forms/gtk/ImageListGtk.h"
@@ -39,54 +41,6 @@ std::string Mnemonic(const std::string& caption) {
     return out;
 }
 
-// The GDK key of a virtual-key code, for showing a shortcut; 0 when there is none.
-guint KeyvalOf(unsigned VirtualKey) {
-    if ((VirtualKey >= 'A' && VirtualKey <= 'Z') || (VirtualKey >= '0' && VirtualKey <= '9')) {
-        return gdk_unicode_to_keyval(static_cast<guint32>(std::tolower(static_cast<int>(VirtualKey))));
-    }
-    if (VirtualKey >= 0x70 && VirtualKey <= 0x87) {
-        return GDK_KEY_F1 + (VirtualKey - 0x70);
-    }
-    switch (VirtualKey) {
-    case 0x08:
-        return GDK_KEY_BackSpace;
-    case 0x09:
-        return GDK_KEY_Tab;
-    case 0x0D:
-        return GDK_KEY_Return;
-    case 0x1B:
-        return GDK_KEY_Escape;
-    case 0x20:
-        return GDK_KEY_space;
-    case 0x21:
-        return GDK_KEY_Page_Up;
-    case 0x22:
-        return GDK_KEY_Page_Down;
-    case 0x23:
-        return GDK_KEY_End;
-    case 0x24:
-        return GDK_KEY_Home;
-    case 0x25:
-        return GDK_KEY_Left;
-    case 0x26:
-        return GDK_KEY_Up;
-    case 0x27:
-        return GDK_KEY_Right;
-    case 0x28:
-        return GDK_KEY_Down;
-    case 0x2D:
-        return GDK_KEY_Insert;
-    case 0x2E:
-        return GDK_KEY_Delete;
-    case 0xBB:
-        return GDK_KEY_plus;
-    case 0xBD:
-        return GDK_KEY_minus;
-    default:
-        return 0;
-    }
-}
-
 bool IsTopLevel(const TMenuItem& item) {
     return item.Parent() != nullptr && item.Parent()->Parent() == nullptr;
 }
@@ -120,7 +74,8 @@ void UpdateShortCut(TMenuItem& item) {
         return;
     }
     const TShortCut shortCut = item.ShortCut();
-    const guint key = KeyvalOf(shortCut & 0xFFFF);
+    // GDK key values are the X11 key symbols of the table.
+    const guint key = Base::KeySymOfVirtualKey(shortCut & 0xFFFF);
     unsigned mods = 0;
     mods |= (shortCut & scShift) != 0 ? GDK_SHIFT_MASK : 0;
     mods |= (shortCut & scCtrl) != 0 ? GDK_CONTROL_MASK : 0;

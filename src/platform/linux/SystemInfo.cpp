@@ -2,6 +2,8 @@
 
 #include "platform/LastError.h"
 
+#include "base/VirtualKeys.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -21,72 +23,6 @@ namespace {
 struct TKeyFileFree {
     void operator()(GKeyFile* k) const { g_key_file_free(k); }
 };
-
-KeySym KeySymForVirtualKey(unsigned vk) {
-    if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) {
-        return vk >= 'A' ? XK_a + (vk - 'A') : XK_0 + (vk - '0');
-    }
-    if (vk >= 0x70 && vk <= 0x87) {
-        return XK_F1 + (vk - 0x70);
-    }
-    if (vk >= 0x60 && vk <= 0x69) {
-        return XK_KP_0 + (vk - 0x60);
-    }
-    switch (vk) {
-    case 0x08:
-        return XK_BackSpace;
-    case 0x09:
-        return XK_Tab;
-    case 0x0D:
-        return XK_Return;
-    case 0x10:
-        return XK_Shift_L;
-    case 0x11:
-        return XK_Control_L;
-    case 0x12:
-        return XK_Alt_L;
-    case 0x13:
-        return XK_Pause;
-    case 0x14:
-        return XK_Caps_Lock;
-    case 0x1B:
-        return XK_Escape;
-    case 0x20:
-        return XK_space;
-    case 0x21:
-        return XK_Page_Up;
-    case 0x22:
-        return XK_Page_Down;
-    case 0x23:
-        return XK_End;
-    case 0x24:
-        return XK_Home;
-    case 0x25:
-        return XK_Left;
-    case 0x26:
-        return XK_Up;
-    case 0x27:
-        return XK_Right;
-    case 0x28:
-        return XK_Down;
-    case 0x2C:
-        return XK_Print;
-    case 0x2D:
-        return XK_Insert;
-    case 0x2E:
-        return XK_Delete;
-    case 0x5B:
-        return XK_Super_L;
-    case 0x5D:
-        return XK_Menu;
-    case 0x90:
-        return XK_Num_Lock;
-    case 0x91:
-        return XK_Scroll_Lock;
-    default:
-        return NoSymbol;
-    }
-}
 
 } // namespace
 
@@ -148,7 +84,7 @@ bool PressVirtualKey(unsigned VirtualKey) {
         SetLastErrorText("No display");
         return false;
     }
-    const KeySym sym = KeySymForVirtualKey(VirtualKey);
+    const KeySym sym = Base::KeySymOfVirtualKey(VirtualKey);
     const KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(display.get(), sym);
     if (code == 0) {
         SetLastErrorText("Unknown key");

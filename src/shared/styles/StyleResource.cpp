@@ -15,19 +15,6 @@ namespace {
 constexpr std::string_view DefinitionMarker = "VTRSTYLE";
 constexpr std::uint32_t MaxPaletteEntries = 1024;
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Inflates on demand: a reader asks for the next n bytes and only that much is decompressed.
 class TInflater {
 public:
@@ -211,47 +198,6 @@ void AppendText(std::string& Out, std::string_view Text) {
 }
 
 } // namespace
-
-std::string TStyleColor::ToHex() const {
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string text = "#";
-    auto put = [&](std::uint8_t v) {
-        text.push_back(digits[v >> 4]);
-        text.push_back(digits[v & 15]);
-    };
-    put(R);
-    put(G);
-    put(B);
-    if (A != 255) {
-        put(A);
-    }
-    return text;
-}
-
-std::optional<TStyleColor> TStyleColor::FromHex(std::string_view Text) {
-    if ((Text.size() != 7 && Text.size() != 9) || Text[0] != '#') {
-        return std::nullopt;
-    }
-    std::uint8_t parts[4] = {0, 0, 0, 255};
-    for (std::size_t i = 1, part = 0; i < Text.size(); i += 2, ++part) {
-        const int high = HexDigit(Text[i]);
-        const int low = HexDigit(Text[i + 1]);
-        if (high < 0 || low < 0) {
-            return std::nullopt;
-        }
-        parts[part] = static_cast<std::uint8_t>(high * 16 + low);
-    }
-    return TStyleColor{parts[0], parts[1], parts[2], parts[3]};
-}
-
-std::optional<TStyleColor> TStyleDefinition::Color(std::string_view Key) const {
-    for (const auto& [key, color] : Palette) {
-        if (key == Key) {
-            return color;
-        }
-    }
-    return std::nullopt;
-}
 
 std::optional<TStyleHeader> TStyleResource::ReadHeader(std::string_view Data, std::string* Error) {
     if (!HasSignature(Data, Error)) {

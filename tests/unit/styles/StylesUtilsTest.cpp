@@ -1,5 +1,6 @@
 #include "shared/styles/StylesUtils.h"
 #include "forms/StyleManager.h"
+#include "shared/styles/StyleCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,7 @@ private:
 class StylesUtilsTest : public testing::Test {
 protected:
     void SetUp() override {
+        Shared::RegisterStyleCatalogue();
         Forms::TStyleManager::SetErrorPresenter([this](const std::string& text) { Shown.push_back(text); });
     }
     void TearDown() override { Forms::TStyleManager::SetErrorPresenter(nullptr); }
