@@ -1,5 +1,8 @@
 #include "forms/gtk/WinControlImpl.h"
 
+#include "base/glib/Signals.h"
+#include "forms/gtk/OwnedWidget.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -19,8 +22,8 @@ GQuark ControlQuark() {
 
 } // namespace
 
-void TWinControl::TImpl::OnSizeAllocate(GtkWidget*, GdkRectangle* Allocation, gpointer Data) {
-    auto* impl = static_cast<TImpl*>(Data);
+void TWinControl::TImpl::OnSizeAllocate(GdkRectangle* Allocation) {
+    TImpl* impl = this;
     impl->Owner.ClientAreaResized(Allocation->width, Allocation->height);
     // The layout has just placed the children by their old sizes; a resize requested now would
     // wait for the next frame, so the children take their new bounds at once.
@@ -36,10 +39,6 @@ void TWinControl::TImpl::OnSizeAllocate(GtkWidget*, GdkRectangle* Allocation, gp
                              std::max(child->FHeight, minimum.height)};
         gtk_widget_size_allocate(widget, &bounds);
     }
-}
-
-void TWinControl::TImpl::OnSetFocus(GtkWindow*, GtkWidget* Focus, gpointer Data) {
-    static_cast<TImpl*>(Data)->FocusWidgetChanged(Focus);
 }
 
 void TWinControl::TImpl::FocusWidgetChanged(GtkWidget* Focus) {
@@ -109,12 +108,14 @@ void TWinControl::CreateWnd() {
     if (FImpl->Container != nullptr) {
         g_object_set_qdata(G_OBJECT(FImpl->Container), ControlQuark(), this);
         gtk_widget_show(FImpl->Container);
-        FImpl->SizeAllocateHandler = g_signal_connect(FImpl->Container, "size-allocate",
-                                                      G_CALLBACK(TImpl::OnSizeAllocate), FImpl.get());
+        FImpl->SizeAllocateHandler = Base::GLib::ConnectSignal<void(GtkWidget*, GdkRectangle*)>(
+            FImpl->Container, "size-allocate",
+            [impl = FImpl.get()](GtkWidget*, GdkRectangle* Allocation) { impl->OnSizeAllocate(Allocation); });
     }
     if (GTK_IS_WINDOW(widget)) {
-        FImpl->SetFocusHandler =
-            g_signal_connect_after(widget, "set-focus", G_CALLBACK(TImpl::OnSetFocus), FImpl.get());
+        FImpl->SetFocusHandler = Base::GLib::ConnectSignal<void(GtkWindow*, GtkWidget*)>(
+            widget, "set-focus", [impl = FImpl.get()](GtkWindow*, GtkWidget* Focus) { impl->FocusWidgetChanged(Focus); },
+            G_CONNECT_AFTER);
     }
     if (FTabStop) {
         gtk_widget_set_can_focus(FImpl->Container != nullptr ? FImpl->Container : widget, TRUE);
@@ -138,7 +139,8 @@ void TWinControl::DestroyWnd() {
         }
     }
     NativeForgetControl();
-    GtkWidget* widget = std::exchange(FImpl->Widget, nullptr);
+    const TOwnedWidget owned(std::exchange(FImpl->Widget, nullptr)); // destroyed last
+    GtkWidget* widget = owned.get();
     if (FImpl->SizeAllocateHandler != 0) {
         g_signal_handler_disconnect(FImpl->Container, FImpl->SizeAllocateHandler);
         FImpl->SizeAllocateHandler = 0;
@@ -153,8 +155,6 @@ void TWinControl::DestroyWnd() {
     g_object_set_qdata(G_OBJECT(widget), ControlQuark(), nullptr);
     FImpl->Container = nullptr;
     FImpl->ActiveControl = nullptr;
-    gtk_widget_destroy(widget);
-    g_object_unref(widget);
 }
 
 void TWinControl::NativePlaceInParent() {

@@ -36,8 +36,8 @@ struct TWinControl::TImpl {
 
     // A top-level's focus moved to Widget (null: to none).
     void FocusWidgetChanged(GtkWidget* Focus);
-    static void OnSizeAllocate(GtkWidget* Area, GdkRectangle* Allocation, gpointer Data);
-    static void OnSetFocus(GtkWindow* Window, GtkWidget* Focus, gpointer Data);
+    // The container got its size (the "size-allocate" handler).
+    void OnSizeAllocate(GdkRectangle* Allocation);
 };
 
 } // namespace Forms
