@@ -30,8 +30,6 @@ std::string WebView2DirPath;
 namespace {
 
 std::unique_ptr<Shared::TExeUtils> ExeUtils;
-// The archive's bytes; the reader borrows them until the process ends.
-std::unique_ptr<Shared::TMemoryStream> ArchiveStream;
 
 std::string WithTrailingSlash(std::string path) {
     if (path.empty() || path.back() != '/') {
@@ -87,10 +85,9 @@ void InitializeRuntime() {
         throw EApplicationExit{0};
     }
     ExeZip->SetPassword(Shared::Archive::Password);
-    ArchiveStream = std::make_unique<Shared::TMemoryStream>();
-    ExeUtils->GetZipFromExe(*ArchiveStream);
-    ArchiveStream->SetPosition(0);
-    ExeZip->Open(*ArchiveStream);
+    // Read where it lies in the executable, entry by entry as pages ask for them: a large file
+    // the application carries costs nothing until it is used.
+    ExeZip->Open(ExeUtils->OpenZipInExe());
 
     ProjectINI->LoadFromBytes(ExeZip->ExtractToString(Shared::Archive::IniEntry));
 

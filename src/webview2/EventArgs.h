@@ -3,10 +3,13 @@
 // Event-argument objects for engines: plain values an engine fills before raising an event
 // and reads back afterwards (Cancel, Handled, State, Response, ...).
 
+#include "base/Ascii.h"
 #include "webview2/Com.h"
 #include "webview2/Streams.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace WebView2 {
 
@@ -196,13 +199,28 @@ public:
     }
 };
 
-class TWebResourceRequest final : public TImplements<ICoreWebView2WebResourceRequest> {
+class TWebResourceRequest final
+    : public TImplements<ICoreWebView2WebResourceRequest, ICoreWebView2WebResourceRequestHeaders> {
 public:
     std::string Uri;
     std::string Method = "GET";
+    std::vector<std::pair<std::string, std::string>> Headers; // as the request carries them
 
     HRESULT get_Uri(LPSTR* uri) override { return OutString(Uri, uri); }
     HRESULT get_Method(LPSTR* method) override { return OutString(Method, method); }
+    HRESULT GetHeader(LPCSTR name, LPSTR* value) override {
+        if (name == nullptr) {
+            return E_POINTER;
+        }
+        for (const auto& [key, text] : Headers) {
+            if (Base::EqualsIgnoreAsciiCase(key, name)) {
+                const HRESULT hr = OutString(text, value);
+                return Failed(hr) ? hr : S_OK;
+            }
+        }
+        const HRESULT hr = OutString("", value);
+        return Failed(hr) ? hr : S_FALSE;
+    }
 };
 
 class TWebResourceResponse final : public TImplements<ICoreWebView2WebResourceResponse> {
@@ -238,6 +256,21 @@ public:
     }
     HRESULT get_Headers(LPSTR* value) override { return OutString(Headers, value); }
 };
+
+// The answer an environment's CreateWebResourceResponse gives.
+inline HRESULT MakeWebResourceResponse(IStream* Content, int StatusCode, LPCSTR ReasonPhrase, LPCSTR Headers,
+                                       ICoreWebView2WebResourceResponse** Response) {
+    if (Response == nullptr) {
+        return E_POINTER;
+    }
+    auto result = MakeCom<TWebResourceResponse>();
+    result->Content = Content;
+    result->StatusCode = StatusCode;
+    result->ReasonPhrase = ReasonPhrase != nullptr ? ReasonPhrase : "";
+    result->Headers = Headers != nullptr ? Headers : "";
+    *Response = result.Detach();
+    return S_OK;
+}
 
 class TWebResourceRequestedArgs final : public TImplements<ICoreWebView2WebResourceRequestedEventArgs> {
 public:

@@ -320,6 +320,17 @@ protected:
     ~ICoreWebView2WebResourceRequest() = default;
 };
 
+// The request's HTTP headers (appended to the interface set: an older engine lacks it, and the
+// host then serves whole answers).
+struct ICoreWebView2WebResourceRequestHeaders : IUnknown {
+    static constexpr REFIID Iid = "ICoreWebView2WebResourceRequestHeaders";
+    // The value of the header Name (any case), S_OK; S_FALSE with an empty value when absent.
+    virtual HRESULT GetHeader(LPCSTR name, LPSTR* value) = 0;
+
+protected:
+    ~ICoreWebView2WebResourceRequestHeaders() = default;
+};
+
 struct ICoreWebView2WebResourceResponse : IUnknown {
     static constexpr REFIID Iid = "ICoreWebView2WebResourceResponse";
     virtual HRESULT get_Content(IStream** content) = 0;

@@ -1,7 +1,7 @@
 #include "shared/archive/ExeZip.h"
 
 #include "shared/archive/ZipDirectory.h"
-#include "shared/archive/ZipEntryReader.h"
+#include "shared/archive/ZipEntryStream.h"
 #include "shared/archive/ZipFormat.h"
 #include "shared/archive/ZipNameIndex.h"
 
@@ -11,16 +11,28 @@
 namespace Shared {
 
 struct TExeZip::TImpl {
-    std::unique_ptr<TZipSource> Source;
+    std::shared_ptr<const TZipSource> Source;
     std::string Password;
     TZipDirectory Directory;
     TZipNameIndex Index;
-    TZipEntryReader Reader;
+    std::shared_ptr<TZipCheckpoints> Checkpoints = std::make_shared<TZipCheckpoints>();
+    std::vector<std::uint8_t> Buffer;
     bool LastCrcOk = false;
 
     const TZipEntry* Find(std::string_view name) const {
         const std::int64_t index = Index.Find(name);
         return index < 0 ? nullptr : &Directory.Entries[static_cast<std::size_t>(index)];
+    }
+
+    std::unique_ptr<TZipEntryStream> Stream(std::string_view name) const {
+        const std::int64_t index = Index.Find(name);
+        if (index < 0) {
+            return nullptr;
+        }
+        auto stream =
+            std::make_unique<TZipEntryStream>(Source, Directory.Entries[static_cast<std::size_t>(index)],
+                                              static_cast<std::uint64_t>(index), Password, Checkpoints);
+        return stream->Open() ? std::move(stream) : nullptr;
     }
 };
 
@@ -59,6 +71,7 @@ void TExeZip::Close() {
     FImpl->Index.Clear();
     FImpl->Directory = {};
     FImpl->Source.reset();
+    FImpl->Checkpoints = std::make_shared<TZipCheckpoints>();
     FImpl->LastCrcOk = false;
 }
 
@@ -84,9 +97,25 @@ bool TExeZip::LastCrcOk() const {
 
 void TExeZip::ExtractToStream(std::string_view Name, TStream& Stream) {
     FImpl->LastCrcOk = false;
-    if (const TZipEntry* entry = FImpl->Find(Name)) {
-        FImpl->LastCrcOk = FImpl->Reader.Extract(*FImpl->Source, *entry, FImpl->Password, Stream);
+    const std::unique_ptr<TZipEntryStream> entry = FImpl->Stream(Name);
+    if (!entry) {
+        return;
     }
+    std::vector<std::uint8_t>& buffer = FImpl->Buffer;
+    buffer.resize(64 * 1024);
+    std::int64_t n = 0;
+    while ((n = entry->Read(buffer.data(), buffer.size())) > 0) {
+        Stream.Write(buffer.data(), static_cast<std::size_t>(n));
+    }
+    FImpl->LastCrcOk = n == 0 && entry->WholeAndIntact();
+}
+
+std::unique_ptr<TZipEntryStream> TExeZip::OpenEntry(std::string_view Name) const {
+    std::unique_ptr<TZipEntryStream> entry = FImpl->Stream(Name);
+    if (entry) {
+        entry->HoldBackDamagedEnd();
+    }
+    return entry;
 }
 
 std::string TExeZip::ExtractToString(std::string_view Name) {

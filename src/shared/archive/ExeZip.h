@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/archive/Stream.h"
+#include "shared/archive/ZipEntryStream.h"
 #include "shared/archive/ZipSource.h"
 
 #include <cstdint>
@@ -22,7 +23,7 @@ public:
 // PKWARE cipher. Entries are found by name ignoring the case of ASCII letters. A missing entry
 // writes nothing; a damaged or wrongly encrypted one never raises: its target gets no data or
 // part of it, and LastCrcOk tells whether the whole entry arrived intact. Not for use from
-// several threads at once.
+// several threads at once; the entry streams it opens are, one thread each.
 class TExeZip {
 public:
     TExeZip();
@@ -51,6 +52,10 @@ public:
     void ExtractToStream(std::string_view Name, TStream& Stream);
     // The entry's bytes; empty when it is missing.
     std::string ExtractToString(std::string_view Name);
+    // The entry's bytes read as they are asked for, from any one thread, also after the reader
+    // is closed; a damaged entry fails its last read instead of ending as if whole. Empty when
+    // the entry is missing or cannot be read at all.
+    std::unique_ptr<TZipEntryStream> OpenEntry(std::string_view Name) const;
     // True when the last extraction delivered a whole entry whose CRC matched.
     bool LastCrcOk() const;
 

@@ -21,6 +21,19 @@ public:
     // password's state): the entry's CRC follows from it without a second pass over the data.
     std::uint32_t Key0() const { return FKey0; }
 
+    // The whole state: a stream may be resumed from any point whose keys were kept.
+    struct TKeys {
+        std::uint32_t Key0;
+        std::uint32_t Key1;
+        std::uint32_t Key2;
+    };
+    TKeys Keys() const { return {FKey0, FKey1, FKey2}; }
+    void SetKeys(const TKeys& Keys) {
+        FKey0 = Keys.Key0;
+        FKey1 = Keys.Key1;
+        FKey2 = Keys.Key2;
+    }
+
     // CRC-32 of the plain bytes that moved Key0 from Start to End over Length bytes.
     static std::uint32_t CrcFromKey0(std::uint32_t Start, std::uint32_t End, std::uint64_t Length);
 

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/RandomAccessFile.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <string_view>
 
 namespace Shared {
@@ -33,6 +37,27 @@ public:
 
 private:
     std::string_view FBytes;
+};
+
+// Part of a file, read as it is asked for: an archive appended to an executable is read where it
+// lies instead of being copied into memory first.
+class TZipFileSource final : public TZipSource {
+public:
+    // Empty when the file cannot be opened or is shorter than Offset + Size.
+    static std::unique_ptr<TZipFileSource> Open(const std::string& Path, std::uint64_t Offset,
+                                                std::uint64_t Size);
+    ~TZipFileSource() override;
+
+    std::uint64_t Size() const override { return FSize; }
+    bool ReadAt(std::uint64_t Offset, void* Target, std::size_t Count) const override;
+
+private:
+    TZipFileSource(std::unique_ptr<Platform::TRandomAccessFile> File, std::uint64_t Offset,
+                   std::uint64_t Size);
+
+    std::unique_ptr<Platform::TRandomAccessFile> FFile;
+    std::uint64_t FOffset;
+    std::uint64_t FSize;
 };
 
 // True when the Count bytes at Offset lie inside a source of Size bytes, without overflow.

@@ -1,6 +1,7 @@
 #include "shared/exe/ExeUtils.h"
 
 #include "platform/ExecutablePath.h"
+#include "platform/LastError.h"
 #include "shared/exe/ExeHeaders.h"
 
 #include <cstdlib>
@@ -107,6 +108,20 @@ void TExeUtils::GetZipFromExe(TMemoryStream& MemoryStream) {
     TFileStream exe(FExePath, TFileMode::OpenRead);
     exe.SetPosition(offset);
     CopyChunks(exe, MemoryStream, size);
+}
+
+std::unique_ptr<TZipSource> TExeUtils::OpenZipInExe() {
+    std::int64_t offset = 0;
+    std::int64_t size = 0;
+    if (!LocateArchive(offset, size)) {
+        return nullptr;
+    }
+    std::unique_ptr<TZipSource> source =
+        TZipFileSource::Open(FExePath, static_cast<std::uint64_t>(offset), static_cast<std::uint64_t>(size));
+    if (!source) {
+        throw EStreamError("Cannot open file \"" + FExePath + "\". " + Platform::LastErrorText());
+    }
+    return source;
 }
 
 void TExeUtils::ExtractZipFromExe(const std::string& ZipPath) {

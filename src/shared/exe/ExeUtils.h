@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/archive/Stream.h"
+#include "shared/archive/ZipSource.h"
 
 #include <cstdint>
 #include <functional>
@@ -74,6 +75,10 @@ public:
     // Copies the archive into MemoryStream from its position 0, overwriting what is there.
     // Without an archive, the invalid-application handler runs and nothing is copied.
     void GetZipFromExe(TMemoryStream& MemoryStream);
+    // The archive where it lies in the executable, read as it is asked for instead of copied
+    // into memory. Without an archive, the invalid-application handler runs and the result is
+    // empty; an executable that cannot be opened raises EStreamError.
+    std::unique_ptr<TZipSource> OpenZipInExe();
     // Writes the archive to a new (or truncated) file at ZipPath; without one, as above.
     void ExtractZipFromExe(const std::string& ZipPath);
     // Appends the file at ZipPath behind whatever the executable at ExePath already holds.

@@ -2,8 +2,11 @@
 
 #include "platform/ExecutablePath.h"
 #include "shared/config/Resources.h"
+#include "shared/host/ResponseHeaders.h"
+#include "shared/host/ResponseStreams.h"
 #include "shared/system/SysUtils.h"
 #include "shared/text/StrUtils.h"
+#include "shared/text/UriPath.h"
 #include "webview2/Streams.h"
 
 #include <filesystem>
@@ -145,15 +148,19 @@ void TBrowserForm::InstallDocumentScript() {
 }
 
 bool TBrowserForm::ResolveRequest(const std::string& Uri, TResolvedRequest& Resolved) {
-    std::string path = TStrUtils::ReplaceAll(Uri, "file:///", "");
+    // Names as browsers encode them: the query and the fragment are no part of a file's name,
+    // and escapes are decoded once ("data/%C3%A4.txt" is "data/ä.txt").
+    const std::string path = DecodeUriPath(TStrUtils::ReplaceAll(Uri, "file:///", ""));
     Resolved.MimeType = TStrUtils::GetFileMIMEType(path);
     Resolved.Foreign = false;
-    path = TStrUtils::ReplaceAll(path, "%20", " ");
 
     if (!FAppDirName.empty() && FExeZip != nullptr) {
         const std::string entry = FAppDirName + "/" + path;
         if (FExeZip->FindFile(entry) >= 0) {
-            Resolved.Content = WebView2::CreateMemoryStream(FExeZip->ExtractToString(entry));
+            // Decrypted as the engine reads it, off the window's thread; an entry that cannot be
+            // read at all is answered empty.
+            std::unique_ptr<TZipEntryStream> stream = FExeZip->OpenEntry(entry);
+            Resolved.Content = stream ? CreateEntryStream(std::move(stream)) : WebView2::CreateMemoryStream();
             return true;
         }
     }
@@ -163,7 +170,7 @@ bool TBrowserForm::ResolveRequest(const std::string& Uri, TResolvedRequest& Reso
         }
     }
     // The raw path keeps its leading "/": file:///data/x.txt names /data/x.txt.
-    Resolved.Content = OpenFile(TStrUtils::ReplaceAll(Uri, "file://", ""));
+    Resolved.Content = OpenFile(DecodeUriPath(TStrUtils::ReplaceAll(Uri, "file://", "")));
     Resolved.Foreign = true;
     return static_cast<bool>(Resolved.Content);
 }
@@ -191,15 +198,34 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TCustomEdgeBrowser*,
     if (environment == nullptr) {
         return;
     }
-    std::string headers = "Content-Type: " + resolved.MimeType + "; charset=utf-8";
+    WebView2::UINT64 size = 0;
+    WebView2::RemainingLength(resolved.Content.Get(), size);
+    // Media and downloads ask for parts: a range is answered with just its bytes.
+    TByteRange range;
+    WebView2::ComPtr<WebView2::ICoreWebView2WebResourceRequestHeaders> headers;
+    if (WebView2::Succeeded(
+            request->QueryInterface(WebView2::ICoreWebView2WebResourceRequestHeaders::Iid,
+                                    reinterpret_cast<void**>(headers.ReleaseAndGetAddressOf())))) {
+        WebView2::LPSTR rawRange = nullptr;
+        headers->GetHeader("Range", &rawRange);
+        range = ParseByteRange(WebView2::TakeString(rawRange), size);
+    }
+    TResponseHead head = MakeResponseHead(resolved.MimeType, size, range);
+    WebView2::ComPtr<WebView2::IStream> content = resolved.Content;
+    if (range.Kind == TByteRange::TKind::Partial) {
+        content = CreateRangeStream(content, range.First, range.Last - range.First + 1);
+    } else if (range.Kind == TByteRange::TKind::Unsatisfiable) {
+        content = WebView2::CreateMemoryStream();
+    }
     if (resolved.Foreign) {
         // Any local file may be named here, one that another user left in a shared folder
         // included: it is shown without scripts, in an origin of its own, so it cannot reach
         // the application's pages or the bridge.
-        headers += "\r\nContent-Security-Policy: sandbox";
+        head.Headers += "\r\nContent-Security-Policy: sandbox";
     }
     WebView2::ComPtr<WebView2::ICoreWebView2WebResourceResponse> response;
-    if (environment->CreateWebResourceResponse(resolved.Content.Get(), 200, "OK", headers.c_str(),
+    if (environment->CreateWebResourceResponse(content.Get(), head.Status, head.Reason.c_str(),
+                                               head.Headers.c_str(),
                                                response.ReleaseAndGetAddressOf()) >= 0) {
         Args->ArgsInterface()->put_Response(response.Get());
     }

@@ -53,8 +53,27 @@ TMimeTable TMimeTable::Build(const std::vector<std::string_view>& BuiltinLines,
     return table;
 }
 
+const std::vector<std::string_view>& TMimeTable::ModernLines() {
+    static const std::vector<std::string_view> lines = {
+        ".mjs=text/javascript",  ".cjs=text/javascript",   ".json=application/json",
+        ".map=application/json", ".wasm=application/wasm", ".webmanifest=application/manifest+json",
+        ".woff=font/woff",       ".woff2=font/woff2",      ".ttf=font/ttf",
+        ".otf=font/otf",         ".webm=video/webm",       ".ogg=audio/ogg",
+        ".oga=audio/ogg",        ".ogv=video/ogg",         ".opus=audio/ogg",
+        ".mp4=video/mp4",        ".m4a=audio/mp4",         ".flac=audio/flac",
+        ".webp=image/webp",      ".avif=image/avif",       ".apng=image/apng",
+        ".csv=text/csv",         ".md=text/markdown",      ".glb=model/gltf-binary",
+        ".gltf=model/gltf+json",
+    };
+    return lines;
+}
+
 const TMimeTable& TMimeTable::Default() {
-    static const TMimeTable table = Build(BuiltinLines(), Platform::ReadSystemMimeAssociations());
+    static const TMimeTable table = [] {
+        std::vector<std::string_view> lines = BuiltinLines();
+        lines.insert(lines.end(), ModernLines().begin(), ModernLines().end());
+        return Build(lines, Platform::ReadSystemMimeAssociations());
+    }();
     return table;
 }
 

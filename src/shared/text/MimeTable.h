@@ -19,9 +19,14 @@ public:
     static TMimeTable Build(const std::vector<std::string_view>& BuiltinLines,
                             const TAssociations& Associations);
 
-    // The built-in list merged with the operating system's associations, built once per process.
+    // The built-in list and the modern types after it, merged with the operating system's
+    // associations, built once per process.
     static const TMimeTable& Default();
     static const std::vector<std::string_view>& BuiltinLines();
+    // Types of the web platform the built-in list lacks (modules, JSON, WebAssembly, web fonts,
+    // media, source maps), after its lines so that each of its own lines still wins: a machine
+    // without /etc/mime.types must still serve them as pages need them.
+    static const std::vector<std::string_view>& ModernLines();
 
     // Lower-case extension with its leading dot; empty when unknown.
     std::string_view Find(std::string_view Extension) const;

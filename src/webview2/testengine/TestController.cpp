@@ -7,15 +7,6 @@ namespace WebView2::TestEngine {
 
 namespace {
 
-TState& State() {
-    return TState::Instance();
-}
-
-HRESULT Logged(std::string Line) {
-    State().Log(std::move(Line));
-    return State().Failure(FailCall);
-}
-
 std::string Number(double Value) {
     std::ostringstream out;
     out << Value;

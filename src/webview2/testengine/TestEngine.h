@@ -284,7 +284,14 @@ private:
     TEventSource<ICoreWebView2AcceleratorKeyPressedEventHandler> FAcceleratorKeyPressed;
 };
 
-// Queues Proc for the GUI thread's main loop.
-void QueueOnGui(std::function<void()> Proc);
+inline TState& State() {
+    return TState::Instance();
+}
+
+// Every call goes into the log; FailCall makes the plain calls fail.
+inline HRESULT Logged(std::string Line) {
+    State().Log(std::move(Line));
+    return State().Failure(FailCall);
+}
 
 } // namespace WebView2::TestEngine

@@ -2,6 +2,8 @@
 
 #include "webview2/testengine/TestEngine.h"
 
+#include "base/glib/GuiPost.h"
+
 #include <chrono>
 #include <thread>
 
@@ -57,7 +59,7 @@ __attribute__((visibility("default"))) HRESULT CreateCoreWebView2Environment(
         Complete(handler);
         break;
     case CompleteOnGuiThread:
-        QueueOnGui([handler] { Complete(handler); });
+        Base::GLib::PostToGuiThread([handler] { Complete(handler); });
         break;
     case CompleteOnOtherThread:
         // Like a browser process answering later, from a thread of its own.

@@ -1,10 +1,9 @@
 #include "webview2/testengine/TestEngine.h"
 
-#include <glib.h>
+#include "base/glib/GuiPost.h"
 
 #include <cstdlib>
 #include <functional>
-#include <memory>
 #include <string_view>
 #include <thread>
 
@@ -20,21 +19,7 @@ constexpr std::array<std::string_view, FailureCount> PointNames = {
     "state-read",       "call",
 };
 
-gboolean RunQueued(gpointer Data) {
-    const std::unique_ptr<std::function<void()>> proc(static_cast<std::function<void()>*>(Data));
-    try {
-        (*proc)();
-    } catch (...) {
-        ReportBoundaryException("test engine");
-    }
-    return G_SOURCE_REMOVE;
-}
-
 } // namespace
-
-void QueueOnGui(std::function<void()> Proc) {
-    g_idle_add(RunQueued, std::make_unique<std::function<void()>>(std::move(Proc)).release());
-}
 
 TState& TState::Instance() {
     static TState state;
@@ -199,7 +184,7 @@ HRESULT TTestEnvironment::CreateCoreWebView2Controller(
         return E_POINTER;
     }
     const ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> done(handler);
-    QueueOnGui([done, parentWindow] {
+    Base::GLib::PostToGuiThread([done, parentWindow] {
         TState& s = TState::Instance();
         const HRESULT hr = s.Failure(FailControllerCompletion);
         ComPtr<TTestController> controller;
@@ -214,16 +199,7 @@ HRESULT TTestEnvironment::CreateCoreWebView2Controller(
 HRESULT TTestEnvironment::CreateWebResourceResponse(IStream* content, int statusCode, LPCSTR reasonPhrase,
                                                     LPCSTR headers,
                                                     ICoreWebView2WebResourceResponse** response) {
-    if (response == nullptr) {
-        return E_POINTER;
-    }
-    auto result = MakeCom<TWebResourceResponse>();
-    result->Content = content;
-    result->StatusCode = statusCode;
-    result->ReasonPhrase = reasonPhrase != nullptr ? reasonPhrase : "";
-    result->Headers = headers != nullptr ? headers : "";
-    *response = result.Detach();
-    return S_OK;
+    return MakeWebResourceResponse(content, statusCode, reasonPhrase, headers, response);
 }
 
 HRESULT TTestEnvironment::get_BrowserVersionString(LPSTR* versionInfo) {

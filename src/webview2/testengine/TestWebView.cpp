@@ -1,21 +1,14 @@
 #include "webview2/testengine/TestArgs.h"
 #include "webview2/testengine/TestEngine.h"
 
+#include "base/glib/GuiPost.h"
 #include "webview2/Streams.h"
 
 namespace WebView2::TestEngine {
 
 namespace {
 
-TState& State() {
-    return TState::Instance();
-}
-
-// Every call goes into the log; FailCall makes the plain calls fail.
-HRESULT Logged(std::string Line) {
-    State().Log(std::move(Line));
-    return State().Failure(FailCall);
-}
+using Base::GLib::PostToGuiThread;
 
 HRESULT ReadState(std::string Line) {
     State().Log(std::move(Line));
@@ -173,7 +166,7 @@ HRESULT TTestWebView::AddScriptToExecuteOnDocumentCreated(
     }
     if (handler != nullptr) {
         const ComPtr<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler> done(handler);
-        QueueOnGui([done] { done->Invoke(S_OK, "1"); });
+        PostToGuiThread([done] { done->Invoke(S_OK, "1"); });
     }
     return S_OK;
 }
@@ -186,7 +179,7 @@ HRESULT TTestWebView::ExecuteScript(LPCSTR javaScript, ICoreWebView2ExecuteScrip
         // The result names the script, so a test can tell completions apart.
         const std::string result = nlohmann::json{{"script", Text(javaScript)}}.dump();
         const ComPtr<ICoreWebView2ExecuteScriptCompletedHandler> done(handler);
-        QueueOnGui([done, result] { done->Invoke(S_OK, result.c_str()); });
+        PostToGuiThread([done, result] { done->Invoke(S_OK, result.c_str()); });
     }
     return S_OK;
 }
@@ -202,7 +195,7 @@ HRESULT TTestWebView::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT i
     }
     const ComPtr<IStream> stream(imageStream);
     const ComPtr<ICoreWebView2CapturePreviewCompletedHandler> done(handler);
-    QueueOnGui([stream, done, imageFormat] {
+    PostToGuiThread([stream, done, imageFormat] {
         // Not an image: a marker naming the format, which is what tests look at.
         const std::string marker =
             imageFormat == COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT_PNG ? "PNG" : "JPEG";

@@ -49,32 +49,29 @@ TBrowser::TBrowser(TEnvironment* Environment, GtkWidget* Parent)
     : FEnvironment(Environment), FParent(Parent) {
     g_object_add_weak_pointer(G_OBJECT(FParent), reinterpret_cast<gpointer*>(&FParent));
 
-    WebKitSettings* settings = webkit_settings_new();
-    webkit_settings_set_enable_developer_extras(settings, TRUE);
+    const auto settings = TGObjectPtr<WebKitSettings>::Adopt(webkit_settings_new());
+    webkit_settings_set_enable_developer_extras(settings.Get(), TRUE);
     // The host decides about every new window; WebKit must not drop script-opened ones first.
-    webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
-    FSettings = MakeCom<TSettings>(settings);
-    g_object_unref(settings);
+    webkit_settings_set_javascript_can_open_windows_automatically(settings.Get(), TRUE);
+    FSettings = MakeCom<TSettings>(settings.Get());
 
     FContent = TGObjectPtr<WebKitUserContentManager>::Adopt(webkit_user_content_manager_new());
     webkit_user_content_manager_register_script_message_handler_in_world(FContent.Get(), WebMessageHandler,
                                                                          EngineWorld);
     webkit_user_content_manager_register_script_message_handler_in_world(FContent.Get(), EngineMessageHandler,
                                                                          EngineWorld);
-    WebKitUserScript* engineScript = webkit_user_script_new_for_world(
+    const TUserScript engineScript(webkit_user_script_new_for_world(
         EngineWorldScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
-        EngineWorld, nullptr, nullptr);
-    webkit_user_content_manager_add_script(FContent.Get(), engineScript);
-    webkit_user_script_unref(engineScript);
-    WebKitUserScript* pageScript =
+        EngineWorld, nullptr, nullptr));
+    webkit_user_content_manager_add_script(FContent.Get(), engineScript.get());
+    const TUserScript pageScript(
         webkit_user_script_new(PageWorldScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-    webkit_user_content_manager_add_script(FContent.Get(), pageScript);
-    webkit_user_script_unref(pageScript);
+                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr));
+    webkit_user_content_manager_add_script(FContent.Get(), pageScript.get());
 
-    FView = TGObjectPtr<WebKitWebView>::Adopt(
-        WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", Environment->Context(),
-                                     "user-content-manager", FContent.Get(), "settings", settings, nullptr)));
+    FView = TGObjectPtr<WebKitWebView>::Adopt(WEBKIT_WEB_VIEW(
+        g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", Environment->Context(), "user-content-manager",
+                     FContent.Get(), "settings", settings.Get(), nullptr)));
     g_object_set_qdata(G_OBJECT(FView.Get()), BrowserQuark(), this);
 
     // The overlay carries the status bar above the page.
@@ -89,7 +86,6 @@ TBrowser::TBrowser(TEnvironment* Environment, GtkWidget* Parent)
     gtk_overlay_set_overlay_pass_through(GTK_OVERLAY(FHost.Get()), FStatusLabel, TRUE);
     gtk_widget_show(GTK_WIDGET(FView.Get()));
     gtk_widget_show(FHost.Get());
-    g_signal_connect(FHost.Get(), "destroy", G_CALLBACK(OnHostDestroyed), this);
 
     GtkAllocation parentArea{};
     gtk_widget_get_allocation(Parent, &parentArea);
@@ -117,9 +113,7 @@ HRESULT TBrowser::Create(TEnvironment* Environment, GtkWidget* Parent,
     // The browser is ready once its web process runs and shows about:blank, as a new WebView
     // does; until then the pending handler keeps it alive.
     browser->FSelf = browser;
-    browser->FInHostLoad = true;
-    webkit_web_view_load_uri(browser->View(), "about:blank");
-    browser->FInHostLoad = false;
+    browser->FNavigation.InitialLoad([&] { webkit_web_view_load_uri(browser->View(), "about:blank"); });
     return S_OK;
 }
 
@@ -144,36 +138,30 @@ TBrowser* TBrowser::FromView(WebKitWebView* View) {
     return static_cast<TBrowser*>(g_object_get_qdata(G_OBJECT(View), BrowserQuark()));
 }
 
-void TBrowser::OnHostDestroyed(GtkWidget* Widget, gpointer Data) {
+void TBrowser::OnHostDestroyed(GtkWidget* Widget) {
     // The parent is going and takes its children with it. The view stays ours until Close:
     // take it out first, so that it is not destroyed under the host's feet.
-    auto* self = static_cast<TBrowser*>(Data);
-    if (self->FView && gtk_widget_get_parent(GTK_WIDGET(self->FView.Get())) == Widget) {
-        gtk_container_remove(GTK_CONTAINER(Widget), GTK_WIDGET(self->FView.Get()));
+    if (FView && gtk_widget_get_parent(GTK_WIDGET(FView.Get())) == Widget) {
+        gtk_container_remove(GTK_CONTAINER(Widget), GTK_WIDGET(FView.Get()));
     }
-    self->FStatusLabel = nullptr;
-    g_signal_handlers_disconnect_by_data(Widget, self);
-    self->FHost.Reset();
+    FStatusLabel = nullptr;
+    FHost.Reset();
 }
 
 void TBrowser::Detach() {
     // Also runs from the destructor: no reference may be taken on this here.
+    FSignals.DisconnectAll();
     if (FView) {
-        WebKitWebView* view = FView.Get();
-        g_signal_handlers_disconnect_by_data(view, this);
-        g_signal_handlers_disconnect_by_data(webkit_web_view_get_back_forward_list(view), this);
-        g_object_set_qdata(G_OBJECT(view), BrowserQuark(), nullptr);
-        webkit_web_view_terminate_web_process(view);
+        g_object_set_qdata(G_OBJECT(FView.Get()), BrowserQuark(), nullptr);
+        webkit_web_view_terminate_web_process(FView.Get());
     }
     if (FContent) {
-        g_signal_handlers_disconnect_by_data(FContent.Get(), this);
         webkit_user_content_manager_unregister_script_message_handler_in_world(
             FContent.Get(), WebMessageHandler, EngineWorld);
         webkit_user_content_manager_unregister_script_message_handler_in_world(
             FContent.Get(), EngineMessageHandler, EngineWorld);
     }
     if (FHost) {
-        g_signal_handlers_disconnect_by_data(FHost.Get(), this);
         gtk_widget_destroy(FHost.Get());
     } else if (FView) {
         gtk_widget_destroy(GTK_WIDGET(FView.Get()));
@@ -344,11 +332,6 @@ std::string TBrowser::CurrentSource() const {
     return MapToHostUri(uri != nullptr ? uri : "about:blank");
 }
 
-std::string TBrowser::EffectiveTitle() const {
-    // A document without a title is known by its address, as in a browser's tab.
-    return !FTitle.empty() ? FTitle : CurrentSource();
-}
-
 HRESULT TBrowser::get_Source(LPSTR* uri) {
     if (FClosed) {
         return ClosedError;
@@ -360,7 +343,7 @@ HRESULT TBrowser::get_DocumentTitle(LPSTR* title) {
     if (FClosed) {
         return ClosedError;
     }
-    return OutString(EffectiveTitle(), title);
+    return OutString(FNavigation.DocumentTitle(), title);
 }
 
 HRESULT TBrowser::get_BrowserProcessId(UINT32* value) {

@@ -3,11 +3,13 @@
 // The WebKitGTK engine's objects: the environment (one WebKit context per data folder), the
 // settings, and the browser that is both the controller and the core WebView.
 
-#include "base/glib/GLibPtr.h"
+#include "base/glib/SignalConnections.h"
 #include "webview2/Com.h"
 #include "webview2/EventArgs.h"
 #include "webview2/EventSource.h"
+#include "webview2/NavigationSequence.h"
 #include "webview2/webkitgtk/Protocol.h"
+#include "webview2/webkitgtk/WebKitPtr.h"
 
 #include <webkit2/webkit2.h>
 
@@ -17,8 +19,6 @@
 #include <vector>
 
 namespace WebView2::WebKitGtk {
-
-using Base::GLib::TGObjectPtr;
 
 // The WebKitGTK version text, e.g. "2.50.6".
 std::string WebKitVersionText();
@@ -82,8 +82,9 @@ private:
 
 // One browser: a WebKitWebView in an overlay (for the status bar) inside the parent given at
 // creation. It is the controller and the core WebView at once; both interfaces share one
-// reference count, as the host never holds one without the other.
-class TBrowser final : public TImplements<ICoreWebView2Controller, ICoreWebView2> {
+// reference count, as the host never holds one without the other. Its main-frame navigations go
+// through a navigation sequence, which puts their events in the host's order.
+class TBrowser final : public TImplements<ICoreWebView2Controller, ICoreWebView2>, private INavigationEngine {
 public:
     // Creates the view in Parent and starts its web process; Handler is invoked when the
     // browser is ready (the web process runs and about:blank is shown).
@@ -207,17 +208,22 @@ private:
     TBrowser(TEnvironment* Environment, GtkWidget* Parent);
     ~TBrowser() override;
 
-    bool Alive() const { return !FClosed && FView; }
+    bool Alive() const override { return !FClosed && FView; }
     WebKitWebView* View() const { return FView.Get(); }
     ICoreWebView2* Core() { return this; }
     ICoreWebView2Controller* Controller() { return this; }
-    std::string CurrentSource() const;
-    std::string EffectiveTitle() const;
+    std::string CurrentSource() const override;
+    // Runs Load, a call that starts a load, as a load of the host's: web messages posted before
+    // it reach the page that was asked for them.
+    template <class F>
+    void HostLoad(F&& Load) {
+        FlushWebMessages();
+        FNavigation.HostLoad(Load);
+    }
     void LoadEngineUri(const std::string& Uri);
     void Detach();
     void ApplyBounds();
-    void CompleteCreation(HRESULT Result);
-    void ShowErrorPage(const std::string& FailingUri, const std::string& Html);
+    void CompleteCreation(HRESULT Result) override;
     void EvaluateInPage(const std::string& Script);
     // Web messages posted during one turn of the event loop go to the page in one script; any
     // other call that reaches the page sends them first, so that the order is kept.
@@ -228,38 +234,52 @@ private:
     bool StepZoom(int Direction);
     void UpdateStatusBar(const std::string& Text);
 
-    // Signal handlers (Signals.cpp).
+    // ---- The navigation sequence's engine (Navigation.cpp).
+    std::string EngineTitle() const override;
+    bool IsLoading() const override;
+    bool BuiltInErrorPageEnabled() const override;
+    bool RaiseNavigationStarting(const TNavigationStart& Start) override;
+    void RaiseSourceChanged(bool IsNewDocument) override;
+    void RaiseContentLoading(bool IsErrorPage, UINT64 NavigationId) override;
+    void RaiseHistoryChanged() override;
+    void RaiseDocumentTitleChanged() override;
+    void RaiseNavigationCompleted(bool IsSuccess, COREWEBVIEW2_WEB_ERROR_STATUS Status,
+                                  UINT64 NavigationId) override;
+    void RaiseProcessFailed(COREWEBVIEW2_PROCESS_FAILED_KIND Kind) override;
+    void StopLoading() override;
+    void ReadDocumentTitle(UINT64 NavigationId) override;
+    void CheckHistoryLater() override;
+    void ShowErrorPageLater(TErrorPage Page) override;
+    void LoadErrorPage(const TErrorPage& Page) override;
+
+    // ---- Signal handlers. The list (Signals.cpp):
     void ConnectSignals();
+    template <class Signature, class F>
+    void Connect(gpointer Instance, const char* Signal, F Handler);
+    // Navigation (Navigation.cpp).
     void OnLoadChanged(WebKitLoadEvent Event);
-    bool OnLoadFailed(WebKitLoadEvent Event, const char* FailingUri, GError* Error);
-    void OnUriChanged();
-    void OnTitleChanged();
-    void OnHistoryChanged();
+    bool OnLoadFailed(const char* FailingUri, GError* Error);
     void OnWebProcessTerminated(WebKitWebProcessTerminationReason Reason);
     bool OnDecidePolicy(WebKitPolicyDecision* Decision, WebKitPolicyDecisionType Type);
+    // What a page asks of its window (PageRequests.cpp).
     GtkWidget* OnCreate(WebKitNavigationAction* Action);
     bool OnPermissionRequest(WebKitPermissionRequest* Request);
     bool OnScriptDialog(WebKitScriptDialog* Dialog);
     bool OnFullscreen(bool Enter);
     void OnCloseRequested();
+    // Input, focus, zoom and the status bar (Input.cpp).
     void OnZoomChanged();
     void OnFocusChanged(bool In);
     bool OnKey(GdkEventKey* Event);
     bool OnScroll(GdkEventScroll* Event);
     void OnMouseTargetChanged(WebKitHitTestResult* Hit);
     bool OnContextMenu();
+    // Messages from the page and from the web process (Messages.cpp).
     bool OnUserMessage(WebKitUserMessage* Message);
     void OnWebMessage(WebKitJavascriptResult* Result);
     void OnEngineMessage(WebKitJavascriptResult* Result);
-    void RaiseNavigationStarting(bool Redirected);
-    void RaiseNavigationCompleted(bool Success, COREWEBVIEW2_WEB_ERROR_STATUS Status, UINT64 NavigationId);
-    void FinishNavigation();
-    void CheckSource(bool NewDocument);
-    void CheckTitle(bool Final);
-    void RaiseHistoryIfPending();
-    void ShowErrorPageLater(const std::string& FailingUri, std::string Html, bool BuiltIn);
-
-    static void OnHostDestroyed(GtkWidget* Widget, gpointer Data);
+    // The host's container (Browser.cpp).
+    void OnHostDestroyed(GtkWidget* Widget);
 
     ComPtr<TEnvironment> FEnvironment;
     ComPtr<TSettings> FSettings;
@@ -275,23 +295,8 @@ private:
     ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> FCreationHandler;
     ComPtr<TBrowser> FSelf; // keeps a browser alive while its creation is pending
 
-    // Navigation state, for events WebKit reports in a different shape.
-    UINT64 FNextNavigationId = 1;
-    UINT64 FNavigationId = 0;       // the main-frame navigation under way or last committed
-    bool FProvisional = false;      // started, not yet committed
-    bool FCancelled = false;        // the host cancelled the navigation under way
-    bool FFailed = false;           // load-failed seen; its FINISHED is not a success
-    bool FErrorPageLoading = false; // the load under way shows an error page
-    bool FInHostLoad = false;       // inside our own call that starts a load
-    unsigned FHostLoads = 0;        // loads started by the host or the engine, counted
-    bool FErrorPageBuiltIn = false; // the error page under way is one the host should see
-    bool FHistoryPending = false;
-    bool FTitlePending = false;
-    std::string FPolicyUri; // the last navigation decided, before WebKit reports it
-    bool FPolicyUserGesture = false;
-    std::string FReportedSource;
-    std::string FReportedTitle;
-    std::string FTitle; // the document's title as far as it is known
+    TNavigationSequence FNavigation{*this};
+    Base::GLib::TSignalConnections FSignals;
     bool FContainsFullScreenElement = false;
     std::string FPendingMessages; // dispatch calls not yet sent to the page
     bool FFlushQueued = false;
@@ -301,10 +306,7 @@ private:
         COREWEBVIEW2_WEB_RESOURCE_CONTEXT Context;
     };
     std::vector<TFilter> FFilters;
-    struct TUserScriptUnref {
-        void operator()(WebKitUserScript* Script) const { webkit_user_script_unref(Script); }
-    };
-    std::map<std::string, std::unique_ptr<WebKitUserScript, TUserScriptUnref>> FScripts;
+    std::map<std::string, TUserScript> FScripts;
     std::map<std::string, UINT64> FFrameNavigations; // a sub-frame document's token → its navigation id
     unsigned FNextScriptId = 1;
 

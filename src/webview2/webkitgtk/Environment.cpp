@@ -8,20 +8,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace WebView2::WebKitGtk {
 
 namespace {
-
-struct TGFree {
-    void operator()(void* p) const { g_free(p); }
-};
-using TGString = std::unique_ptr<char, TGFree>;
 
 // The folder the library containing Symbol was loaded from, and its full path.
 bool LibraryPathOf(const void* Symbol, std::string& Path) {
@@ -29,12 +23,12 @@ bool LibraryPathOf(const void* Symbol, std::string& Path) {
     if (dladdr(Symbol, &info) == 0 || info.dli_fname == nullptr) {
         return false;
     }
-    char* real = realpath(info.dli_fname, nullptr);
-    if (real == nullptr) {
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(info.dli_fname, error);
+    if (error) {
         return false;
     }
-    Path = real;
-    std::free(real);
+    Path = real.string();
     return true;
 }
 
@@ -143,14 +137,13 @@ WebKitWebContext* ContextForDataFolder(const std::string& DataFolder) {
         // Cookies, storage and cache are the user's own.
         MakePrivateFolder(DataFolder);
         const std::string cache = DataFolder + "/Cache";
-        WebKitWebsiteDataManager* manager = webkit_website_data_manager_new(
-            "base-data-directory", DataFolder.c_str(), "base-cache-directory", cache.c_str(), nullptr);
-        context = webkit_web_context_new_with_website_data_manager(manager);
+        const auto manager = TGObjectPtr<WebKitWebsiteDataManager>::Adopt(webkit_website_data_manager_new(
+            "base-data-directory", DataFolder.c_str(), "base-cache-directory", cache.c_str(), nullptr));
+        context = webkit_web_context_new_with_website_data_manager(manager.Get());
         const std::string cookies = DataFolder + "/Cookies.sqlite";
-        webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(manager),
-                                                     cookies.c_str(),
-                                                     WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
-        g_object_unref(manager);
+        webkit_cookie_manager_set_persistent_storage(
+            webkit_website_data_manager_get_cookie_manager(manager.Get()), cookies.c_str(),
+            WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
     }
     const std::string scheme(EngineFileScheme);
     webkit_web_context_register_uri_scheme(context, scheme.c_str(), OnFileSchemeRequest, nullptr, nullptr);
@@ -180,16 +173,7 @@ HRESULT TEnvironment::CreateCoreWebView2Controller(
 
 HRESULT TEnvironment::CreateWebResourceResponse(IStream* content, int statusCode, LPCSTR reasonPhrase,
                                                 LPCSTR headers, ICoreWebView2WebResourceResponse** response) {
-    if (response == nullptr) {
-        return E_POINTER;
-    }
-    auto result = MakeCom<TWebResourceResponse>();
-    result->Content = content;
-    result->StatusCode = statusCode;
-    result->ReasonPhrase = reasonPhrase != nullptr ? reasonPhrase : "";
-    result->Headers = headers != nullptr ? headers : "";
-    *response = result.Detach();
-    return S_OK;
+    return MakeWebResourceResponse(content, statusCode, reasonPhrase, headers, response);
 }
 
 HRESULT TEnvironment::get_BrowserVersionString(LPSTR* versionInfo) {

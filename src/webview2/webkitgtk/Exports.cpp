@@ -2,11 +2,13 @@
 
 #include "webview2/webkitgtk/Engine.h"
 
+#include "base/glib/GuiPost.h"
+
 #include <gtk/gtk.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 
 using namespace WebView2;
@@ -26,30 +28,20 @@ HRESULT VersionString(LPCSTR BrowserExecutableFolder, LPSTR* VersionInfo) {
     return OutString(WebKitVersionText(), VersionInfo);
 }
 
-struct TEnvironmentRequest {
-    ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> Handler;
-    std::string DataFolder;
-};
-
-gboolean CompleteEnvironment(gpointer Data) {
-    const std::unique_ptr<TEnvironmentRequest> request(static_cast<TEnvironmentRequest*>(Data));
+// On the GUI thread.
+void CompleteEnvironment(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* Handler,
+                         const std::string& DataFolder) {
     HRESULT hr = S_OK;
     ComPtr<TEnvironment> environment;
-    try {
-        if (gdk_display_get_default() == nullptr) {
-            std::fprintf(stderr, "vtr: the browser engine needs a display\n");
-            hr = E_FAIL;
-        } else if (!request->DataFolder.empty() &&
-                   g_mkdir_with_parents(request->DataFolder.c_str(), 0700) != 0) {
-            hr = HResultFromWin32(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
-        } else {
-            environment = MakeCom<TEnvironment>(ContextForDataFolder(request->DataFolder));
-        }
-        request->Handler->Invoke(hr, environment.Get());
-    } catch (...) {
-        ReportBoundaryException("environment creation");
+    if (gdk_display_get_default() == nullptr) {
+        std::fprintf(stderr, "vtr: the browser engine needs a display\n");
+        hr = E_FAIL;
+    } else if (!DataFolder.empty() && g_mkdir_with_parents(DataFolder.c_str(), 0700) != 0) {
+        hr = HResultFromWin32(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+    } else {
+        environment = MakeCom<TEnvironment>(ContextForDataFolder(DataFolder));
     }
-    return G_SOURCE_REMOVE;
+    Handler->Invoke(hr, environment.Get());
 }
 
 } // namespace
@@ -71,12 +63,12 @@ __attribute__((visibility("default"))) HRESULT CreateCoreWebView2Environment(
     if (Failed(usable)) {
         return usable;
     }
-    auto request = std::make_unique<TEnvironmentRequest>();
-    request->Handler = environmentCreatedHandler;
-    if (const char* folder = std::getenv("WEBVIEW2_USER_DATA_FOLDER")) {
-        request->DataFolder = folder;
-    }
-    g_idle_add(CompleteEnvironment, request.release());
+    const char* folder = std::getenv("WEBVIEW2_USER_DATA_FOLDER");
+    Base::GLib::PostToGuiThread([handler = ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
+                                     environmentCreatedHandler),
+                                 dataFolder = std::string(folder != nullptr ? folder : "")] {
+        CompleteEnvironment(handler.Get(), dataFolder);
+    });
     return S_OK;
 }
 

@@ -1,7 +1,8 @@
 #include "webview2/webkitgtk/DocumentScripts.h"
 #include "webview2/webkitgtk/Engine.h"
-#include "webview2/webkitgtk/ErrorPages.h"
+#include "webview2/webkitgtk/JsValues.h"
 
+#include "base/glib/GuiPost.h"
 #include "webview2/UriMapping.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
@@ -13,12 +14,9 @@ namespace WebView2::WebKitGtk {
 
 namespace {
 
-const HRESULT ClosedError = HResultFromWin32(ERROR_INVALID_STATE);
+using Base::GLib::PostToGuiThread;
 
-struct TErrorFree {
-    void operator()(GError* e) const { g_error_free(e); }
-};
-using TGError = std::unique_ptr<GError, TErrorFree>;
+const HRESULT ClosedError = HResultFromWin32(ERROR_INVALID_STATE);
 
 // State carried through an asynchronous WebKit call: the browser stays alive until it ends.
 template <class THandler>
@@ -36,24 +34,17 @@ std::unique_ptr<T> Adopt(gpointer Data) {
 
 void OnScriptEvaluated(GObject* Source, GAsyncResult* Result, gpointer Data) {
     const auto call = Adopt<TPendingCall<ICoreWebView2ExecuteScriptCompletedHandler>>(Data);
-    GError* raw = nullptr;
-    JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(Source), Result, &raw);
-    const TGError error(raw);
+    TGErrorOut error;
+    const auto value = TGObjectPtr<JSCValue>::Adopt(
+        webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(Source), Result, error.Out()));
     std::string json = "null";
     HRESULT hr = S_OK;
-    if (value != nullptr) {
-        // A value that has no JSON form (undefined, a function, a cycle) is null.
-        if (!jsc_value_is_undefined(value)) {
-            if (char* text = jsc_value_to_json(value, 0)) {
-                json = text;
-                g_free(text);
-            }
-        }
-        g_object_unref(value);
-    } else if (error && !g_error_matches(error.get(), WEBKIT_JAVASCRIPT_ERROR,
+    if (value) {
+        json = JsJson(value.Get());
+    } else if (error && !g_error_matches(error.Get(), WEBKIT_JAVASCRIPT_ERROR,
                                          WEBKIT_JAVASCRIPT_ERROR_SCRIPT_FAILED)) {
         // A script that throws answers null, as WebView2 does; a view that went away fails.
-        hr = g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED) ? E_ABORT : E_FAIL;
+        hr = g_error_matches(error.Get(), G_IO_ERROR, G_IO_ERROR_CANCELLED) ? E_ABORT : E_FAIL;
     }
     if (call->Handler) {
         try {
@@ -89,25 +80,24 @@ HRESULT EncodeSnapshot(cairo_surface_t* Surface, COREWEBVIEW2_CAPTURE_PREVIEW_IM
     }
     const int width = cairo_image_surface_get_width(Surface);
     const int height = cairo_image_surface_get_height(Surface);
-    GdkPixbuf* pixbuf = gdk_pixbuf_get_from_surface(Surface, 0, 0, width, height);
-    if (pixbuf == nullptr) {
+    const auto pixbuf =
+        TGObjectPtr<GdkPixbuf>::Adopt(gdk_pixbuf_get_from_surface(Surface, 0, 0, width, height));
+    if (!pixbuf) {
         return E_FAIL;
     }
-    const gboolean saved = gdk_pixbuf_save_to_callback(pixbuf, WritePixbufChunk, Stream, "jpeg", nullptr,
-                                                       "quality", "90", nullptr);
-    g_object_unref(pixbuf);
+    const gboolean saved = gdk_pixbuf_save_to_callback(pixbuf.Get(), WritePixbufChunk, Stream, "jpeg",
+                                                       nullptr, "quality", "90", nullptr);
     return saved ? S_OK : E_FAIL;
 }
 
 void OnSnapshotTaken(GObject* Source, GAsyncResult* Result, gpointer Data) {
     const auto call = Adopt<TPendingCall<ICoreWebView2CapturePreviewCompletedHandler>>(Data);
-    GError* raw = nullptr;
-    cairo_surface_t* surface = webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(Source), Result, &raw);
-    const TGError error(raw);
+    TGErrorOut error;
+    const TCairoSurface surface(
+        webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(Source), Result, error.Out()));
     HRESULT hr = E_FAIL;
-    if (surface != nullptr) {
-        hr = EncodeSnapshot(surface, call->Format, call->Stream.Get());
-        cairo_surface_destroy(surface);
+    if (surface) {
+        hr = EncodeSnapshot(surface.get(), call->Format, call->Stream.Get());
     }
     if (call->Handler) {
         try {
@@ -121,11 +111,7 @@ void OnSnapshotTaken(GObject* Source, GAsyncResult* Result, gpointer Data) {
 } // namespace
 
 void TBrowser::LoadEngineUri(const std::string& Uri) {
-    FlushWebMessages();
-    ++FHostLoads;
-    FInHostLoad = true;
-    webkit_web_view_load_uri(View(), MapToEngineUri(Uri).c_str());
-    FInHostLoad = false;
+    HostLoad([&] { webkit_web_view_load_uri(View(), MapToEngineUri(Uri).c_str()); });
 }
 
 HRESULT TBrowser::Navigate(LPCSTR uri) {
@@ -151,11 +137,7 @@ HRESULT TBrowser::NavigateToString(LPCSTR htmlContent) {
     if (htmlContent == nullptr) {
         return E_POINTER;
     }
-    FlushWebMessages();
-    ++FHostLoads;
-    FInHostLoad = true;
-    webkit_web_view_load_html(View(), htmlContent, "about:blank");
-    FInHostLoad = false;
+    HostLoad([&] { webkit_web_view_load_html(View(), htmlContent, "about:blank"); });
     return S_OK;
 }
 
@@ -163,11 +145,7 @@ HRESULT TBrowser::Reload() {
     if (FClosed) {
         return ClosedError;
     }
-    FlushWebMessages();
-    ++FHostLoads;
-    FInHostLoad = true;
-    webkit_web_view_reload(View());
-    FInHostLoad = false;
+    HostLoad([&] { webkit_web_view_reload(View()); });
     return S_OK;
 }
 
@@ -184,11 +162,7 @@ HRESULT TBrowser::GoBack() {
     if (FClosed) {
         return ClosedError;
     }
-    FlushWebMessages();
-    ++FHostLoads;
-    FInHostLoad = true;
-    webkit_web_view_go_back(View());
-    FInHostLoad = false;
+    HostLoad([&] { webkit_web_view_go_back(View()); });
     return S_OK;
 }
 
@@ -196,22 +170,8 @@ HRESULT TBrowser::GoForward() {
     if (FClosed) {
         return ClosedError;
     }
-    FlushWebMessages();
-    ++FHostLoads;
-    FInHostLoad = true;
-    webkit_web_view_go_forward(View());
-    FInHostLoad = false;
+    HostLoad([&] { webkit_web_view_go_forward(View()); });
     return S_OK;
-}
-
-void TBrowser::ShowErrorPage(const std::string& FailingUri, const std::string& Html) {
-    FErrorPageLoading = true;
-    ++FHostLoads;
-    FInHostLoad = true;
-    // Based at the failed address: the file scheme is display-isolated, and only a document of
-    // its own may follow the reload link.
-    webkit_web_view_load_alternate_html(View(), Html.c_str(), FailingUri.c_str(), FailingUri.c_str());
-    FInHostLoad = false;
 }
 
 void TBrowser::EvaluateInPage(const std::string& Script) {
@@ -225,17 +185,14 @@ void TBrowser::QueueWebMessage(const std::string& Json) {
         return;
     }
     FFlushQueued = true;
-    // Runs in the next turn of the loop, after the messages that arrived together.
-    g_idle_add_full(
-        G_PRIORITY_DEFAULT,
-        [](gpointer Data) -> gboolean {
-            ComPtr<TBrowser> browser;
-            browser.Attach(static_cast<TBrowser*>(Data));
+    // Runs in the next turn of the loop, after the messages that arrived together; at the
+    // default priority, so that replies do not wait behind idle work.
+    PostToGuiThread(
+        [browser = ComPtr<TBrowser>(this)] {
             browser->FFlushQueued = false;
             browser->FlushWebMessages();
-            return G_SOURCE_REMOVE;
         },
-        ComPtr<TBrowser>(this).Detach(), nullptr);
+        G_PRIORITY_DEFAULT);
 }
 
 void TBrowser::FlushWebMessages() {
@@ -263,30 +220,17 @@ HRESULT TBrowser::AddScriptToExecuteOnDocumentCreated(
     if (javaScript == nullptr) {
         return E_POINTER;
     }
-    WebKitUserScript* script =
-        webkit_user_script_new(javaScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-    webkit_user_content_manager_add_script(FContent.Get(), script);
+    TUserScript script(webkit_user_script_new(javaScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr));
+    webkit_user_content_manager_add_script(FContent.Get(), script.get());
     const std::string id = std::to_string(FNextScriptId++);
-    FScripts[id].reset(script);
+    FScripts[id] = std::move(script);
     if (handler != nullptr) {
         // Completions arrive after the call has returned.
-        struct TDone {
-            ComPtr<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler> Handler;
-            std::string Id;
-        };
-        auto done = std::make_unique<TDone>(TDone{handler, id});
-        g_idle_add(
-            [](gpointer Data) -> gboolean {
-                const auto call = Adopt<TDone>(Data);
-                try {
-                    call->Handler->Invoke(S_OK, call->Id.c_str());
-                } catch (...) {
-                    ReportBoundaryException("AddScriptToExecuteOnDocumentCreated completion");
-                }
-                return G_SOURCE_REMOVE;
-            },
-            done.release());
+        PostToGuiThread(
+            [done = ComPtr<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler>(handler), id] {
+                done->Invoke(S_OK, id.c_str());
+            });
     }
     return S_OK;
 }

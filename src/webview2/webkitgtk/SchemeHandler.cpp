@@ -15,16 +15,6 @@ namespace WebView2::WebKitGtk {
 
 namespace {
 
-struct TGFree {
-    void operator()(void* p) const { g_free(p); }
-};
-using TGString = std::unique_ptr<char, TGFree>;
-
-struct TErrorFree {
-    void operator()(GError* e) const { g_error_free(e); }
-};
-using TGError = std::unique_ptr<GError, TErrorFree>;
-
 std::string_view TrimBlanks(std::string_view Text) {
     while (!Text.empty() && (Text.front() == ' ' || Text.front() == '\t')) {
         Text.remove_prefix(1);
@@ -41,22 +31,21 @@ void Fail(WebKitURISchemeRequest* Request, GQuark Domain, int Code, const std::s
 }
 
 // Finishes Request with Content as the body, which WebKit reads as it needs it, off the GUI
-// thread. Takes over Headers.
+// thread.
 void Respond(WebKitURISchemeRequest* Request, IStream* Content, int Status, const std::string& Reason,
-             const std::string& ContentType, SoupMessageHeaders* Headers) {
+             const std::string& ContentType, TSoupHeaders Headers) {
     UINT64 length = 0;
     const gint64 size = Succeeded(RemainingLength(Content, length)) ? static_cast<gint64>(length) : -1;
-    GInputStream* stream = NewComInputStream(Content);
-    WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, size);
-    webkit_uri_scheme_response_set_status(response, static_cast<guint>(Status),
+    const auto stream = TGObjectPtr<GInputStream>::Adopt(NewComInputStream(Content));
+    const auto response =
+        TGObjectPtr<WebKitURISchemeResponse>::Adopt(webkit_uri_scheme_response_new(stream.Get(), size));
+    webkit_uri_scheme_response_set_status(response.Get(), static_cast<guint>(Status),
                                           Reason.empty() ? nullptr : Reason.c_str());
     if (!ContentType.empty()) {
-        webkit_uri_scheme_response_set_content_type(response, ContentType.c_str());
+        webkit_uri_scheme_response_set_content_type(response.Get(), ContentType.c_str());
     }
-    webkit_uri_scheme_response_set_http_headers(response, Headers);
-    webkit_uri_scheme_request_finish_with_response(Request, response);
-    g_object_unref(response);
-    g_object_unref(stream);
+    webkit_uri_scheme_response_set_http_headers(response.Get(), Headers.release()); // takes them over
+    webkit_uri_scheme_request_finish_with_response(Request, response.Get());
 }
 
 } // namespace
@@ -82,14 +71,14 @@ void ServeFromDisk(WebKitURISchemeRequest* Request, bool Sandboxed) {
     const TGString type(g_content_type_guess(path.get(), nullptr, 0, &uncertain));
     const TGString mime(type != nullptr ? g_content_type_get_mime_type(type.get()) : nullptr);
     const std::string contentType = mime != nullptr ? mime.get() : "application/octet-stream";
-    SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
-    soup_message_headers_replace(headers, "Content-Type", contentType.c_str());
+    TSoupHeaders headers(soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE));
+    soup_message_headers_replace(headers.get(), "Content-Type", contentType.c_str());
     if (Sandboxed) {
         // A file the host was asked for and did not vouch for: shown, but without scripts and
         // in an origin of its own, so it cannot reach the application's pages.
-        soup_message_headers_replace(headers, "Content-Security-Policy", "sandbox");
+        soup_message_headers_replace(headers.get(), "Content-Security-Policy", "sandbox");
     }
-    Respond(Request, content.Get(), 200, "OK", contentType, headers);
+    Respond(Request, content.Get(), 200, "OK", contentType, std::move(headers));
 }
 
 void FinishWithResponse(WebKitURISchemeRequest* Request, ICoreWebView2WebResourceResponse* Response) {
@@ -113,7 +102,7 @@ void FinishWithResponse(WebKitURISchemeRequest* Request, ICoreWebView2WebResourc
 
     // Every header goes through as a real HTTP header: without them fetch() responses have no
     // headers and streaming WebAssembly compilation refuses the module.
-    SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
+    TSoupHeaders headers(soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE));
     std::string contentType;
     std::string_view rest = headerText;
     while (!rest.empty()) {
@@ -126,12 +115,12 @@ void FinishWithResponse(WebKitURISchemeRequest* Request, ICoreWebView2WebResourc
         }
         const std::string name(TrimBlanks(line.substr(0, colon)));
         const std::string value(TrimBlanks(line.substr(colon + 1)));
-        soup_message_headers_append(headers, name.c_str(), value.c_str());
+        soup_message_headers_append(headers.get(), name.c_str(), value.c_str());
         if (g_ascii_strcasecmp(name.c_str(), "Content-Type") == 0) {
             contentType = value; // with its charset, which decides how a page's text is read
         }
     }
-    Respond(Request, content.Get(), status, reason, contentType, headers);
+    Respond(Request, content.Get(), status, reason, contentType, std::move(headers));
 }
 
 void TBrowser::HandleFileRequest(WebKitURISchemeRequest* Request) {
@@ -148,6 +137,15 @@ void TBrowser::HandleFileRequest(WebKitURISchemeRequest* Request) {
         request->Uri = uri;
         if (const char* method = webkit_uri_scheme_request_get_http_method(Request)) {
             request->Method = method;
+        }
+        if (SoupMessageHeaders* headers = webkit_uri_scheme_request_get_http_headers(Request)) {
+            SoupMessageHeadersIter iter;
+            soup_message_headers_iter_init(&iter, headers);
+            const char* name = nullptr;
+            const char* value = nullptr;
+            while (soup_message_headers_iter_next(&iter, &name, &value)) {
+                request->Headers.emplace_back(name, value);
+            }
         }
         auto args = MakeCom<TWebResourceRequestedArgs>();
         args->Request = request;

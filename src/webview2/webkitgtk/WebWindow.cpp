@@ -1,23 +1,12 @@
 #include "webview2/webkitgtk/WebWindow.h"
 
 #include "base/glib/GLibPtr.h"
+#include "base/glib/Signals.h"
 
 namespace WebView2::WebKitGtk {
 
+using Base::GLib::ConnectSignal;
 using Base::GLib::TGObjectPtr;
-
-namespace {
-
-GtkWidget* OnCreate(WebKitWebView* View, WebKitNavigationAction* Action, gpointer) {
-    // Windows that this window's pages open are windows of the same kind.
-    const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(Action));
-    if (uri != nullptr && *uri != '\0') {
-        OpenWebWindow(webkit_web_view_get_context(View), uri);
-    }
-    return nullptr;
-}
-
-} // namespace
 
 void OpenWebWindow(WebKitWebContext* Context, const char* Uri) {
     // Not a related view: a related view would share the application's user content manager,
@@ -29,8 +18,17 @@ void OpenWebWindow(WebKitWebContext* Context, const char* Uri) {
     gtk_window_set_default_size(GTK_WINDOW(window), 800, 600);
     gtk_container_add(GTK_CONTAINER(window), GTK_WIDGET(view));
     g_object_bind_property(view, "title", window, "title", G_BINDING_SYNC_CREATE);
-    g_signal_connect_swapped(view, "close", G_CALLBACK(gtk_widget_destroy), window);
-    g_signal_connect(view, "create", G_CALLBACK(OnCreate), nullptr);
+    ConnectSignal<void(WebKitWebView*)>(view, "close",
+                                        [window](WebKitWebView*) { gtk_widget_destroy(window); });
+    ConnectSignal<GtkWidget*(WebKitWebView*, WebKitNavigationAction*)>(
+        view, "create", [](WebKitWebView* opener, WebKitNavigationAction* action) -> GtkWidget* {
+            // Windows that this window's pages open are windows of the same kind.
+            const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+            if (uri != nullptr && *uri != '\0') {
+                OpenWebWindow(webkit_web_view_get_context(opener), uri);
+            }
+            return nullptr;
+        });
     webkit_web_view_load_uri(view, Uri);
     gtk_widget_show_all(window);
 }

@@ -58,3 +58,21 @@ TEST(MimeTable, AssociationsReplaceFirstMatchOrAppend) {
     EXPECT_EQ(table.Find(".e"), "");
     EXPECT_EQ(table.Count(), 3u);
 }
+
+TEST(MimeTable, ModernTypesFollowTheBuiltinListWithoutReplacingItsRows) {
+    // As on a machine without /etc/mime.types: the built-in list and the modern lines only.
+    std::vector<std::string_view> lines = TMimeTable::BuiltinLines();
+    lines.insert(lines.end(), TMimeTable::ModernLines().begin(), TMimeTable::ModernLines().end());
+    const TMimeTable table = TMimeTable::Build(lines, {});
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {".mjs", "text/javascript"},   {".json", "application/json"},
+        {".wasm", "application/wasm"}, {".woff2", "font/woff2"},
+        {".opus", "audio/ogg"},        {".avif", "image/avif"},
+        {".map", "application/json"},  {".webmanifest", "application/manifest+json"},
+        {".mp4", "video/mpeg"},        {".ogg", "application/ogg"},
+        {".webm", "video/webm"}, // the list's own rows win
+    };
+    for (const auto& [ext, type] : rows) {
+        EXPECT_EQ(table.Find(ext), type) << ext;
+    }
+}

@@ -1,0 +1,1 @@
+window.appLoaded = (window.appLoaded || 0) + 1;
