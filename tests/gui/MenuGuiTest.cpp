@@ -36,7 +36,7 @@
 
 using namespace GuiTest;
 using nlohmann::json;
-using Shared::TStyleColor;
+using Forms::TStyleColor;
 
 namespace {
 
