@@ -1,6 +1,6 @@
 #include "forms/gtk/FormImpl.h"
 
-#include "base/VirtualKeys.h"
+#include "base/glib/GdkKeys.h"
 
 // A form's keys: the key preview before the focused control, and keys no control used going
 // to the form's shortcuts (its menu).
@@ -30,16 +30,7 @@ gboolean TForm::TFormImpl::OnUnhandledKey(GtkWidget*, GdkEventKey* Event) {
 }
 
 unsigned VirtualKeyOf(const GdkEventKey* Event) {
-    GdkDisplay* display = Event->window != nullptr ? gdk_window_get_display(Event->window) : gdk_display_get_default();
-    GdkKeymap* keymap = display != nullptr ? gdk_keymap_get_for_display(display) : nullptr;
-    // Shift and Caps Lock are folded the way virtual keys are; NumLock and the rest stay.
-    const auto state = static_cast<GdkModifierType>(Event->state & ~(GDK_SHIFT_MASK | GDK_LOCK_MASK));
-    guint unshifted = 0;
-    if (keymap == nullptr || !gdk_keymap_translate_keyboard_state(keymap, Event->hardware_keycode, state,
-                                                                  Event->group, &unshifted, nullptr, nullptr, nullptr)) {
-        unshifted = 0;
-    }
-    return Base::VirtualKeyOfStroke(Event->keyval, unshifted);
+    return Base::GLib::VirtualKeyOfEvent(Event);
 }
 
 unsigned ShiftStateOf(const GdkEventKey* Event) {

@@ -1,26 +1,12 @@
 #include "webview2/webkitgtk/KeyCodes.h"
 
-#include "base/VirtualKeys.h"
+#include "base/glib/GdkKeys.h"
 
 #include <gdk/gdkkeysyms.h>
 
 namespace WebView2::WebKitGtk {
 
 namespace {
-
-// The key's symbol without Shift or Caps Lock but with every other modifier the event had
-// (NumLock above all); 0 when the keyboard cannot say.
-guint UnshiftedKeyval(const GdkEventKey* Event) {
-    GdkDisplay* display = Event->window != nullptr ? gdk_window_get_display(Event->window) : gdk_display_get_default();
-    GdkKeymap* keymap = display != nullptr ? gdk_keymap_get_for_display(display) : nullptr;
-    const auto state = static_cast<GdkModifierType>(Event->state & ~(GDK_SHIFT_MASK | GDK_LOCK_MASK));
-    guint keyval = 0;
-    if (keymap == nullptr || !gdk_keymap_translate_keyboard_state(keymap, Event->hardware_keycode, state,
-                                                                  Event->group, &keyval, nullptr, nullptr, nullptr)) {
-        return 0;
-    }
-    return keyval;
-}
 
 bool IsExtendedKey(guint Keyval) {
     switch (Keyval) {
@@ -50,7 +36,7 @@ bool IsExtendedKey(guint Keyval) {
 } // namespace
 
 std::uint32_t VirtualKeyOf(const GdkEventKey* Event) {
-    return Base::VirtualKeyOfStroke(Event->keyval, UnshiftedKeyval(Event));
+    return Base::GLib::VirtualKeyOfEvent(Event);
 }
 
 int KeyLParamOf(const GdkEventKey* Event) {
