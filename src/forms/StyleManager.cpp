@@ -47,8 +47,8 @@ void AddSources(TState& State, std::vector<TStyleSource> Sources) {
             duplicate = duplicate || entry.FoldedName == folded;
         }
         if (!duplicate) {
-            State.Entries.push_back(
-                TStyleEntry{std::move(source.Name), std::move(folded), std::move(source.Load), std::nullopt, nullptr});
+            State.Entries.push_back(TStyleEntry{std::move(source.Name), std::move(folded),
+                                                std::move(source.Load), std::nullopt, nullptr});
         }
     }
 }

@@ -8,7 +8,6 @@
 #include "forms/Dialogs.h"
 #include "forms/Forms.h"
 #include "forms/StyleManager.h"
-#include "shared/styles/StyleCatalogue.h"
 #include "forms/gtk/FormImpl.h"
 #include "forms/gtk/MenusImpl.h"
 #include "shared/archive/ArchiveConventions.h"
@@ -17,6 +16,7 @@
 #include "shared/bridge/BrowserExternalModule.h"
 #include "shared/host/BrowserForm.h"
 #include "shared/host/EdgeEx.h"
+#include "shared/styles/StyleCatalogue.h"
 #include "webview2/Loader.h"
 #include "webview2/testengine/TestEngineControl.h"
 
@@ -35,8 +35,8 @@
 #include <gdk/gdkx.h>
 
 using namespace GuiTest;
-using nlohmann::json;
 using Forms::TStyleColor;
+using nlohmann::json;
 
 namespace {
 

@@ -28,7 +28,8 @@ TNativeWidget* TProgressBar::CreateNativeWidget(TNativeWidget*& ClientArea) {
     gtk_widget_set_valign(bar, GTK_ALIGN_FILL);
     const auto css = Base::GLib::TGObjectPtr<GtkCssProvider>::Adopt(gtk_css_provider_new());
     gtk_css_provider_load_from_data(
-        css.Get(), "progressbar trough, progressbar progress { min-height: 0; } progressbar { min-height: 0; }", -1,
+        css.Get(),
+        "progressbar trough, progressbar progress { min-height: 0; } progressbar { min-height: 0; }", -1,
         nullptr);
     gtk_style_context_add_provider(gtk_widget_get_style_context(bar), GTK_STYLE_PROVIDER(css.Get()),
                                    GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);

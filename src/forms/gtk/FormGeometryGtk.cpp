@@ -6,6 +6,7 @@
 #include <gdk/gdkx.h>
 
 #include <algorithm>
+#include <memory>
 
 // A top-level form's geometry. Width and Height are the outer size: the window manager's frame
 // is known only once the window is mapped (_NET_FRAME_EXTENTS), so the first size and placement
@@ -29,13 +30,14 @@ void TForm::TFormImpl::ReadExtents() {
     int format = 0;
     unsigned long count = 0;
     unsigned long after = 0;
-    unsigned char* data = nullptr; // X11's, freed with XFree
+    unsigned char* data = nullptr;
     gdk_x11_display_error_trap_push(display);
     const int status =
         XGetWindowProperty(GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(gdkWindow),
                            gdk_x11_get_xatom_by_name_for_display(display, "_NET_FRAME_EXTENTS"), 0, 4, False,
                            XA_CARDINAL, &type, &format, &count, &after, &data);
     gdk_x11_display_error_trap_pop_ignored(display);
+    const std::unique_ptr<unsigned char, int (*)(void*)> owned(data, &XFree);
     if (status == Success && type == XA_CARDINAL && format == 32 && count == 4 && data != nullptr) {
         const auto* values = reinterpret_cast<const long*>(data);
         const int scale = gdk_window_get_scale_factor(gdkWindow);
@@ -47,9 +49,6 @@ void TForm::TFormImpl::ReadExtents() {
             NormalExtents = Extents;
             NormalExtentsKnown = true;
         }
-    }
-    if (data != nullptr) {
-        XFree(data);
     }
 }
 

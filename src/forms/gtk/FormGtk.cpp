@@ -30,8 +30,8 @@ void ConnectWindowEvent(GtkWidget* Window, const char* Signal, TForm::TFormImpl&
                         gboolean (TForm::TFormImpl::*Handler)(GtkWidget*, TEvent*),
                         GConnectFlags Flags = GConnectFlags(0)) {
     Base::GLib::ConnectSignal<gboolean(GtkWidget*, TEvent*)>(
-        Window, Signal, [&Impl, Handler](GtkWidget* Widget, TEvent* Event) { return (Impl.*Handler)(Widget, Event); },
-        Flags);
+        Window, Signal,
+        [&Impl, Handler](GtkWidget* Widget, TEvent* Event) { return (Impl.*Handler)(Widget, Event); }, Flags);
 }
 
 } // namespace
@@ -90,7 +90,8 @@ TNativeWidget* TForm::CreateNativeWidget(TNativeWidget*& ClientArea) {
     ConnectWindowEvent<GdkEventProperty>(window, "property-notify-event", f, &TFormImpl::OnProperty);
     ConnectWindowEvent<GdkEventKey>(window, "key-press-event", f, &TFormImpl::OnKey);
     ConnectWindowEvent<GdkEventKey>(window, "key-release-event", f, &TFormImpl::OnKey);
-    ConnectWindowEvent<GdkEventKey>(window, "key-press-event", f, &TFormImpl::OnUnhandledKey, G_CONNECT_AFTER);
+    ConnectWindowEvent<GdkEventKey>(window, "key-press-event", f, &TFormImpl::OnUnhandledKey,
+                                    G_CONNECT_AFTER);
     ClientArea = FromGtk(layout);
     return FromGtk(window);
 }

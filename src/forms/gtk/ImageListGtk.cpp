@@ -31,7 +31,8 @@ void OnSizePrepared(GdkPixbufLoader* Loader, int Width, int Height) {
 // Pixbuf gets an alpha channel when it has none.
 void FadeToGrey(Base::GLib::TGObjectPtr<GdkPixbuf>& Pixbuf) {
     if (!gdk_pixbuf_get_has_alpha(Pixbuf.Get())) {
-        Pixbuf = Base::GLib::TGObjectPtr<GdkPixbuf>::Adopt(gdk_pixbuf_add_alpha(Pixbuf.Get(), FALSE, 0, 0, 0));
+        Pixbuf =
+            Base::GLib::TGObjectPtr<GdkPixbuf>::Adopt(gdk_pixbuf_add_alpha(Pixbuf.Get(), FALSE, 0, 0, 0));
     }
     GdkPixbuf* pixbuf = Pixbuf.Get();
     gdk_pixbuf_saturate_and_pixelate(pixbuf, pixbuf, 0.0f, FALSE);

@@ -18,6 +18,7 @@ struct TImageCollection::TImpl {
 
 // Image Index of List's collection at the list's size times Scale, in grey tones when Disabled
 // (and the list asks for it); none when there is no such image.
-Base::GLib::TGObjectPtr<GdkPixbuf> RenderListImage(const TVirtualImageList& List, int Index, bool Disabled, int Scale);
+Base::GLib::TGObjectPtr<GdkPixbuf> RenderListImage(const TVirtualImageList& List, int Index, bool Disabled,
+                                                   int Scale);
 
 } // namespace Forms

@@ -55,8 +55,9 @@ void UpdateImage(TMenuItem& item) {
     TMainMenu* menu = item.Menu();
     TVirtualImageList* images = menu != nullptr ? menu->Images() : nullptr;
     const int scale = gtk_widget_get_scale_factor(impl.Image);
-    const auto pixbuf = images != nullptr ? RenderListImage(*images, item.ImageIndex(), !item.Enabled(), scale)
-                                          : Base::GLib::TGObjectPtr<GdkPixbuf>();
+    const auto pixbuf = images != nullptr
+                            ? RenderListImage(*images, item.ImageIndex(), !item.Enabled(), scale)
+                            : Base::GLib::TGObjectPtr<GdkPixbuf>();
     if (!pixbuf) {
         gtk_image_clear(GTK_IMAGE(impl.Image));
         // Items in a drop-down menu keep the icon column, so that their captions line up.
@@ -94,8 +95,8 @@ void UpdateAll(TMenuItem& item) {
 // Connects a handler of the item's on Widget, kept so that the item can let go of it.
 template <class Signature, class F>
 void ConnectItemSignal(TMenuItem& Item, GtkWidget* Widget, const char* Signal, F&& Handler) {
-    Item.Impl().Handlers.emplace_back(Widget,
-                                      Base::GLib::ConnectSignal<Signature>(Widget, Signal, std::forward<F>(Handler)));
+    Item.Impl().Handlers.emplace_back(
+        Widget, Base::GLib::ConnectSignal<Signature>(Widget, Signal, std::forward<F>(Handler)));
 }
 
 GtkWidget* BuildItem(TMenuItem& item) {

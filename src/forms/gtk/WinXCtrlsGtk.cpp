@@ -95,7 +95,7 @@ void DrawFrame(cairo_t* Cr, TActivityIndicatorType Type, TActivityIndicatorColor
 
 struct TActivityIndicator::TIndicatorImpl {
     Base::GLib::TRepeatingTimer Timer; // while the animation runs
-    gint64 Started = 0; // monotonic microseconds when the animation began
+    gint64 Started = 0;                // monotonic microseconds when the animation began
 };
 
 int ActivityIndicatorPixels(TActivityIndicatorSize Size) {

@@ -3,6 +3,7 @@
 #include "platform/LastError.h"
 
 #include "base/VirtualKeys.h"
+#include "base/glib/GLibPtr.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -17,14 +18,6 @@
 #include <unistd.h>
 
 namespace Platform {
-
-namespace {
-
-struct TKeyFileFree {
-    void operator()(GKeyFile* k) const { g_key_file_free(k); }
-};
-
-} // namespace
 
 std::string HostName() {
     char name[HOST_NAME_MAX + 1] = {};
@@ -54,18 +47,16 @@ std::string ShortcutTarget(const std::string& Path) {
                    ? target.string()
                    : (std::filesystem::path(Path).parent_path() / target).lexically_normal().string();
     }
-    std::unique_ptr<GKeyFile, TKeyFileFree> keys(g_key_file_new());
+    const Base::GLib::TGKeyFile keys(g_key_file_new());
     if (!g_key_file_load_from_file(keys.get(), Path.c_str(), G_KEY_FILE_NONE, nullptr)) {
         return {};
     }
     constexpr const char* group = "Desktop Entry";
-    std::unique_ptr<gchar, decltype(&g_free)> url(g_key_file_get_string(keys.get(), group, "URL", nullptr),
-                                                  &g_free);
+    const Base::GLib::TGString url(g_key_file_get_string(keys.get(), group, "URL", nullptr));
     if (url) {
         return url.get();
     }
-    std::unique_ptr<gchar, decltype(&g_free)> exec(g_key_file_get_string(keys.get(), group, "Exec", nullptr),
-                                                   &g_free);
+    const Base::GLib::TGString exec(g_key_file_get_string(keys.get(), group, "Exec", nullptr));
     if (!exec) {
         return {};
     }
@@ -74,7 +65,7 @@ std::string ShortcutTarget(const std::string& Path) {
     if (!g_shell_parse_argv(exec.get(), &argc, &argv, nullptr)) {
         return {};
     }
-    std::unique_ptr<gchar*, decltype(&g_strfreev)> args(argv, &g_strfreev);
+    const Base::GLib::TGStrv args(argv);
     return argc > 0 ? std::string(argv[0]) : std::string();
 }
 

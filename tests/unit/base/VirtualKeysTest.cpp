@@ -60,7 +60,8 @@ TEST(VirtualKeys, EveryRowServesBothDirections) {
     std::map<std::uint32_t, std::uint32_t> firstSymOf;
     for (const Base::TVirtualKeyRow& row : Base::VirtualKeyTable()) {
         EXPECT_NE(row.VirtualKey, 0u);
-        EXPECT_TRUE(keySyms.insert(row.KeySym).second) << "key symbol 0x" << std::hex << row.KeySym << " twice";
+        EXPECT_TRUE(keySyms.insert(row.KeySym).second)
+            << "key symbol 0x" << std::hex << row.KeySym << " twice";
         firstSymOf.emplace(row.VirtualKey, row.KeySym);
         // Symbol to key, and the key back to a symbol that names the same key.
         EXPECT_EQ(Base::VirtualKeyOfKeySym(row.KeySym), row.VirtualKey) << std::hex << row.KeySym;

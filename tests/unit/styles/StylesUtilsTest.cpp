@@ -69,6 +69,12 @@ private:
     bool FOk = false;
 };
 
+// The program hands its styles over at start; so does every test here.
+class StylesUtilsList : public testing::Test {
+protected:
+    void SetUp() override { Shared::RegisterStyleCatalogue(); }
+};
+
 // Collects what the style manager would show in its error box.
 class StylesUtilsTest : public testing::Test {
 protected:
@@ -83,7 +89,7 @@ protected:
 
 } // namespace
 
-TEST(StylesUtilsList, SortedListIsTheSameFortyNamesInEveryLocale) {
+TEST_F(StylesUtilsList, SortedListIsTheSameFortyNamesInEveryLocale) {
     for (const char* locale : {"C", "C.UTF-8", "en_US.UTF-8", "de_DE.UTF-8"}) {
         const TLocale use(locale);
         ASSERT_TRUE(use.Ok()) << locale << " is not installed (scripts/setup.sh generates it)";
@@ -93,7 +99,7 @@ TEST(StylesUtilsList, SortedListIsTheSameFortyNamesInEveryLocale) {
     }
 }
 
-TEST(StylesUtilsList, UnsortedListStartsWithTheSystemStyle) {
+TEST_F(StylesUtilsList, UnsortedListStartsWithTheSystemStyle) {
     std::vector<std::string> list = {"left over"};
     TStylesUtils::GetAvailables(list, false);
     ASSERT_EQ(list.size(), 40u);
