@@ -69,6 +69,17 @@ constexpr bool LessIgnoreAsciiCase(std::string_view A, std::string_view B) {
     return A.size() < B.size();
 }
 
+// Text without the bytes up to 32 (controls and space) at either end.
+constexpr std::string_view TrimAsciiSpace(std::string_view Text) {
+    while (!Text.empty() && static_cast<unsigned char>(Text.front()) <= 32) {
+        Text.remove_prefix(1);
+    }
+    while (!Text.empty() && static_cast<unsigned char>(Text.back()) <= 32) {
+        Text.remove_suffix(1);
+    }
+    return Text;
+}
+
 // The value of a hexadecimal digit, or -1.
 constexpr int HexDigitValue(char C) {
     if (C >= '0' && C <= '9') {

@@ -44,4 +44,10 @@ constexpr bool MatchesWildcard(std::string_view Pattern, std::string_view Text, 
     return p == Pattern.size();
 }
 
+// A file name against a file mask with "*" and "?", ignoring ASCII case; "*.*" and "*" match
+// every name, with or without an extension.
+constexpr bool MatchesFileMask(std::string_view Name, std::string_view Mask) {
+    return Mask == "*.*" || MatchesWildcard(Mask, Name, {.QuestionMark = true, .IgnoreCase = true});
+}
+
 } // namespace Base

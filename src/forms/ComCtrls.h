@@ -4,6 +4,8 @@
 
 #include "forms/WinControl.h"
 
+#include <memory>
+
 namespace Forms {
 
 enum TProgressBarStyle { pbstNormal, pbstMarquee };
@@ -34,7 +36,8 @@ private:
     TProgressBarStyle FStyle = pbstNormal;
     int FPosition = 0;
     int FMax = 100;
-    unsigned FPulseSource = 0;
+    struct TPulse; // the marquee's timer
+    std::unique_ptr<TPulse> FPulse;
 };
 
 } // namespace Forms

@@ -2,22 +2,20 @@
 
 #include "forms/StyleEngine.h"
 #include "platform/Text.h"
-#include "shared/config/Resources.h"
 
 #include <iostream>
 #include <memory>
+#include <utility>
 
 namespace Forms {
 
 namespace {
 
-constexpr std::string_view ResourceType = "VCLSTYLE";
-
 struct TStyleEntry {
     std::string Name;
     std::string FoldedName;
-    std::string_view Data; // the resource; empty for the system style
-    std::optional<Shared::TStyleDefinition> Definition;
+    std::function<std::optional<TStyleDefinition>()> Load; // empty for the system style
+    std::optional<TStyleDefinition> Definition;
     std::unique_ptr<TStyleSheet> Sheet; // set once the style is loaded
 };
 
@@ -25,6 +23,7 @@ struct TState {
     bool Registered = false;
     std::vector<TStyleEntry> Entries; // [0] is the system style
     std::size_t Active = 0;
+    std::vector<TStyleManager::TCatalogue> Pending; // catalogues not listed yet
     TStyleManager::TErrorPresenter Presenter;
 };
 
@@ -37,33 +36,36 @@ void DefaultPresenter(const std::string& Text) {
     std::cerr << Text << '\n';
 }
 
-// Reads only the header of each resource: enough to know the style's name, cheap at start-up.
-TState& Registered() {
-    TState& state = State();
-    if (state.Registered) {
-        return state;
-    }
-    state.Registered = true;
-    state.Entries.push_back(TStyleEntry{std::string(TStyleManager::SystemStyleName),
-                                        Platform::FoldCase(TStyleManager::SystemStyleName),
-                                        {},
-                                        std::nullopt,
-                                        nullptr});
-    for (const std::string& resource : Shared::TResources::Names(ResourceType)) {
-        const auto data = Shared::TResources::Find(ResourceType, resource);
-        const auto header = data ? Shared::TStyleResource::ReadHeader(*data) : std::nullopt;
-        if (!header || header->Name.empty()) {
-            continue; // a damaged resource is simply not part of the catalogue
+void AddSources(TState& State, std::vector<TStyleSource> Sources) {
+    for (TStyleSource& source : Sources) {
+        if (source.Name.empty() || !source.Load) {
+            continue;
         }
-        std::string folded = Platform::FoldCase(header->Name);
+        std::string folded = Platform::FoldCase(source.Name);
         bool duplicate = false;
-        for (const TStyleEntry& entry : state.Entries) {
+        for (const TStyleEntry& entry : State.Entries) {
             duplicate = duplicate || entry.FoldedName == folded;
         }
         if (!duplicate) {
-            state.Entries.push_back(
-                TStyleEntry{header->Name, std::move(folded), *data, std::nullopt, nullptr});
+            State.Entries.push_back(TStyleEntry{std::move(source.Name), std::move(folded),
+                                                std::move(source.Load), std::nullopt, nullptr});
         }
+    }
+}
+
+// The catalogues are listed only when styles are first needed: cheap at start-up.
+TState& Registered() {
+    TState& state = State();
+    if (!state.Registered) {
+        state.Registered = true;
+        state.Entries.push_back(TStyleEntry{std::string(TStyleManager::SystemStyleName),
+                                            Platform::FoldCase(TStyleManager::SystemStyleName),
+                                            {},
+                                            std::nullopt,
+                                            nullptr});
+    }
+    for (TStyleManager::TCatalogue& list : std::exchange(state.Pending, {})) {
+        AddSources(state, list());
     }
     return state;
 }
@@ -90,7 +92,7 @@ bool Load(TState& State, std::size_t Index) {
         return true;
     }
     TStyleEntry& entry = State.Entries[Index];
-    entry.Definition = Shared::TStyleResource::Read(entry.Data);
+    entry.Definition = entry.Load();
     if (!entry.Definition) {
         return false;
     }
@@ -126,7 +128,7 @@ std::optional<std::string> TStyleManager::FindStyleName(std::string_view Name) {
     return state.Entries[*index].Name;
 }
 
-std::optional<Shared::TStyleDefinition> TStyleManager::StyleDefinition(std::string_view Name) {
+std::optional<TStyleDefinition> TStyleManager::StyleDefinition(std::string_view Name) {
     TState& state = Registered();
     const auto index = Find(state, Name);
     if (!index || *index == 0 || !Load(state, *index)) {
@@ -166,6 +168,14 @@ void TStyleManager::DrawPreview(std::string_view Name, TRasterImage& Image) {
         throw EStyleError(NotFoundText(Name));
     }
     TStyleEngine::DrawPreview(*state.Entries[*index].Sheet, Image);
+}
+
+void TStyleManager::AddCatalogue(TCatalogue List) {
+    TState& state = State();
+    state.Pending.push_back(std::move(List));
+    if (state.Registered) {
+        Registered();
+    }
 }
 
 void TStyleManager::SetErrorPresenter(TErrorPresenter Presenter) {

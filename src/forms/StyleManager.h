@@ -1,7 +1,7 @@
 #pragma once
 
 #include "forms/RasterImage.h"
-#include "shared/styles/StyleResource.h"
+#include "forms/StyleDefinition.h"
 
 #include <functional>
 #include <optional>
@@ -18,8 +18,8 @@ public:
 };
 
 // The process-wide visual-style manager. The known styles are the system style "Windows" (the
-// platform's own look, no style sheet) and the catalogue: every resource of type "VCLSTYLE",
-// registered the first time styles are listed or looked up, known by the name inside its data.
+// platform's own look, no style sheet) and the catalogue the application hands over at start
+// (the program's style resources), registered the first time styles are listed or looked up.
 // At process start the system style is active. GUI thread only.
 class TStyleManager {
 public:
@@ -34,7 +34,7 @@ public:
     // its own spelling; styles already loaded are searched first.
     static std::optional<std::string> FindStyleName(std::string_view Name);
     // The palette and style sheet of a catalogue style (none for the system style).
-    static std::optional<Shared::TStyleDefinition> StyleDefinition(std::string_view Name);
+    static std::optional<TStyleDefinition> StyleDefinition(std::string_view Name);
 
     // Activates the style named Name (found as by FindStyleName): every window of the
     // application takes its look at once. When there is no such style the active style stays,
@@ -46,6 +46,12 @@ public:
     // Image.Height, without touching the active style. Raises EStyleError for the system style
     // ("Not available \"Windows\" preview.") and for an unknown name.
     static void DrawPreview(std::string_view Name, TRasterImage& Image);
+
+    // Adds the styles that List gives to the catalogue. List is called once, the first time
+    // styles are listed or looked up (at once when that has happened already); a style whose
+    // name is known already (without regard to case) is left out.
+    using TCatalogue = std::function<std::vector<TStyleSource>()>;
+    static void AddCatalogue(TCatalogue List);
 
     // Where the not-found text of TrySetStyle goes; by default to standard error. The
     // application replaces it with its error message box (one Close button). An empty function

@@ -10,6 +10,7 @@
 #include "runtime/ExeZipLoader.h"
 #include "runtime/MainForm.h"
 #include "shared/config/ProgramParams.h"
+#include "shared/styles/StyleCatalogue.h"
 #include "shared/system/SysUtils.h"
 #include "webview2/Loader.h"
 
@@ -45,6 +46,7 @@ int RunApplication() {
             std::cerr << "vtr: unknown error in an event handler\n";
         }
     });
+    Shared::RegisterStyleCatalogue();
     Forms::TStyleManager::SetErrorPresenter(&ShowStyleNotFound);
     Shared::TExeUtils::SetInvalidApplicationHandler(&ShowInvalidApplication);
     // Waiting for the runtime's installer stops when the application is asked to end.

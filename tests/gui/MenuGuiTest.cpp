@@ -16,6 +16,7 @@
 #include "shared/bridge/BrowserExternalModule.h"
 #include "shared/host/BrowserForm.h"
 #include "shared/host/EdgeEx.h"
+#include "shared/styles/StyleCatalogue.h"
 #include "webview2/Loader.h"
 #include "webview2/testengine/TestEngineControl.h"
 
@@ -34,8 +35,8 @@
 #include <gdk/gdkx.h>
 
 using namespace GuiTest;
+using Forms::TStyleColor;
 using nlohmann::json;
-using Shared::TStyleColor;
 
 namespace {
 
@@ -183,6 +184,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(HasDisplay()) << "run the GUI tests under scripts/with-display.sh";
+        Shared::RegisterStyleCatalogue();
         RecordWarnings(&Warnings);
         Shared::FinalizeEdgeEx();
         Shared::SetLoaderLibraryPath(EnginePath());

@@ -3,6 +3,7 @@
 // back from the X server and compared with the styles' palettes.
 #include "StylesGuiSupport.h"
 #include "forms/StyleManager.h"
+#include "shared/styles/StyleCatalogue.h"
 #include "shared/styles/StylesUtils.h"
 
 #include <gtest/gtest.h>
@@ -467,6 +468,7 @@ TEST_F(StylesGui, EveryCatalogueSheetParsesWithoutErrors) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    Shared::RegisterStyleCatalogue();
     // Listing the tests (at build time) needs no display.
     if (!GTEST_FLAG_GET(list_tests) && !gtk_init_check(&argc, &argv)) {
         std::fprintf(stderr, "styles_gui_tests: no display (run under scripts/with-display.sh)\n");

@@ -3,6 +3,7 @@
 // before the test.
 #include "StylesGuiSupport.h"
 #include "forms/StyleManager.h"
+#include "shared/styles/StyleCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -36,5 +37,6 @@ TEST(StylesStartup, StyleChosenBeforeTheDisplayOpensIsWornByTheFirstWindow) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    Shared::RegisterStyleCatalogue();
     return RUN_ALL_TESTS();
 }

@@ -27,6 +27,7 @@ using TGBytes = TOwned<GBytes, g_bytes_unref>;
 using TGMainLoop = TOwned<GMainLoop, g_main_loop_unref>;
 using TGKeyFile = TOwned<GKeyFile, g_key_file_unref>;
 using TGHashTable = TOwned<GHashTable, g_hash_table_unref>;
+using TGList = TOwned<GList, g_list_free>; // the list only, not what its items point to
 
 // An error out-parameter that ends up owned: `TGErrorOut error; call(..., error.Out());`.
 class TGErrorOut {

@@ -15,7 +15,7 @@ namespace Detail {
 
 using TProc = std::function<void()>;
 
-inline gboolean RunPosted(gpointer Data) {
+inline void RunGuarded(gpointer Data) {
     // Nothing thrown may unwind into the event loop.
     try {
         (*static_cast<TProc*>(Data))();
@@ -24,7 +24,16 @@ inline gboolean RunPosted(gpointer Data) {
     } catch (...) {
         std::fprintf(stderr, "vtr: unknown error\n");
     }
+}
+
+inline gboolean RunPosted(gpointer Data) {
+    RunGuarded(Data);
     return G_SOURCE_REMOVE;
+}
+
+inline gboolean RunRepeating(gpointer Data) {
+    RunGuarded(Data);
+    return G_SOURCE_CONTINUE;
 }
 
 inline void FreePosted(gpointer Data) {
@@ -48,5 +57,33 @@ inline guint PostToGuiThreadAfter(unsigned Milliseconds, std::function<void()> P
     return g_timeout_add_full(G_PRIORITY_DEFAULT, Milliseconds, Detail::RunPosted, owned.release(),
                               Detail::FreePosted);
 }
+
+// A callable run on the GUI thread's loop every Milliseconds while the timer runs: for the few
+// things that repeat (animations). Stops when it goes; its callable is freed with its source.
+class TRepeatingTimer {
+public:
+    TRepeatingTimer() = default;
+    TRepeatingTimer(const TRepeatingTimer&) = delete;
+    TRepeatingTimer& operator=(const TRepeatingTimer&) = delete;
+    ~TRepeatingTimer() { Stop(); }
+
+    // Starts anew (a running timer stops first).
+    void Start(unsigned Milliseconds, std::function<void()> Tick) {
+        Stop();
+        auto owned = std::make_unique<Detail::TProc>(std::move(Tick));
+        FSource = g_timeout_add_full(G_PRIORITY_DEFAULT, Milliseconds, Detail::RunRepeating, owned.release(),
+                                     Detail::FreePosted);
+    }
+    void Stop() {
+        if (FSource != 0) {
+            g_source_remove(FSource);
+            FSource = 0;
+        }
+    }
+    bool Running() const { return FSource != 0; }
+
+private:
+    guint FSource = 0;
+};
 
 } // namespace Base::GLib

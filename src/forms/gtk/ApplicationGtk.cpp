@@ -1,5 +1,6 @@
 #include "forms/Application.h"
 #include "forms/gtk/FormImpl.h"
+#include "forms/gtk/OwnedWidget.h"
 
 #include "platform/GuiThread.h"
 
@@ -72,9 +73,9 @@ void TApplication::SetTitle(const std::string& Value) {
 }
 
 TForm* TApplication::ActiveForm() const {
-    GList* windows = gtk_window_list_toplevels();
+    const Base::GLib::TGList windows(gtk_window_list_toplevels());
     TForm* active = nullptr;
-    for (GList* w = windows; w != nullptr; w = w->next) {
+    for (GList* w = windows.get(); w != nullptr; w = w->next) {
         GtkWindow* window = GTK_WINDOW(w->data);
         TForm* form = FormOfWindow(window);
         if (form == nullptr || !gtk_widget_get_visible(GTK_WIDGET(window))) {
@@ -88,7 +89,6 @@ TForm* TApplication::ActiveForm() const {
             active = form;
         }
     }
-    g_list_free(windows);
     return active != nullptr ? active : FMainForm;
 }
 
@@ -122,10 +122,10 @@ TModalResult TApplication::MessageBox(const std::string& Text, const std::string
     }
     TForm* owner = ActiveForm();
     GtkWindow* parent = owner != nullptr ? owner->FormImpl().Window : nullptr;
-    GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, type, buttons, "%s", Text.c_str());
-    gtk_window_set_title(GTK_WINDOW(dialog), Caption.empty() ? FTitle.c_str() : Caption.c_str());
-    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
-    gtk_widget_destroy(dialog);
+    const TOwnedWidget dialog =
+        OwnWidget(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, type, buttons, "%s", Text.c_str()));
+    gtk_window_set_title(GTK_WINDOW(dialog.get()), Caption.empty() ? FTitle.c_str() : Caption.c_str());
+    const gint response = gtk_dialog_run(GTK_DIALOG(dialog.get()));
     switch (response) {
     case GTK_RESPONSE_OK:
         return mrOk;

@@ -1,11 +1,18 @@
 #include "forms/ComCtrls.h"
 #include "forms/gtk/WinControlImpl.h"
 
+#include "base/glib/GLibPtr.h"
+#include "base/glib/GuiPost.h"
+
 #include <algorithm>
 
 namespace Forms {
 
-TProgressBar::TProgressBar() = default;
+struct TProgressBar::TPulse {
+    Base::GLib::TRepeatingTimer Timer;
+};
+
+TProgressBar::TProgressBar() : FPulse(std::make_unique<TPulse>()) {}
 
 TProgressBar::~TProgressBar() {
     StopPulse();
@@ -19,13 +26,13 @@ TNativeWidget* TProgressBar::CreateNativeWidget(TNativeWidget*& ClientArea) {
     GtkWidget* bar = gtk_progress_bar_new();
     // The bar's own minimum height must not push it past the height it is given.
     gtk_widget_set_valign(bar, GTK_ALIGN_FILL);
-    GtkCssProvider* css = gtk_css_provider_new();
+    const auto css = Base::GLib::TGObjectPtr<GtkCssProvider>::Adopt(gtk_css_provider_new());
     gtk_css_provider_load_from_data(
-        css, "progressbar trough, progressbar progress { min-height: 0; } progressbar { min-height: 0; }", -1,
+        css.Get(),
+        "progressbar trough, progressbar progress { min-height: 0; } progressbar { min-height: 0; }", -1,
         nullptr);
-    gtk_style_context_add_provider(gtk_widget_get_style_context(bar), GTK_STYLE_PROVIDER(css),
+    gtk_style_context_add_provider(gtk_widget_get_style_context(bar), GTK_STYLE_PROVIDER(css.Get()),
                                    GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    g_object_unref(css);
     return FromGtk(bar);
 }
 
@@ -73,25 +80,15 @@ void TProgressBar::UpdateNative() {
 }
 
 void TProgressBar::StartPulse() {
-    if (FPulseSource != 0) {
+    if (FPulse->Timer.Running()) {
         return;
     }
     gtk_progress_bar_set_pulse_step(GTK_PROGRESS_BAR(ToGtk(Handle())), 0.05);
-    FPulseSource = g_timeout_add(
-        50,
-        [](gpointer Data) -> gboolean {
-            auto* self = static_cast<TProgressBar*>(Data);
-            gtk_progress_bar_pulse(GTK_PROGRESS_BAR(ToGtk(self->Handle())));
-            return G_SOURCE_CONTINUE;
-        },
-        this);
+    FPulse->Timer.Start(50, [this] { gtk_progress_bar_pulse(GTK_PROGRESS_BAR(ToGtk(Handle()))); });
 }
 
 void TProgressBar::StopPulse() {
-    if (FPulseSource != 0) {
-        g_source_remove(FPulseSource);
-        FPulseSource = 0;
-    }
+    FPulse->Timer.Stop();
 }
 
 } // namespace Forms

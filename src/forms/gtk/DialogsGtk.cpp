@@ -1,6 +1,9 @@
 #include "forms/Application.h"
 #include "forms/Dialogs.h"
 #include "forms/gtk/FormImpl.h"
+#include "forms/gtk/OwnedWidget.h"
+
+#include "base/glib/Signals.h"
 
 #include <array>
 
@@ -33,7 +36,8 @@ constexpr std::array<TButtonKind, 12> ButtonKinds = {{
 } // namespace
 
 struct TMessageDialog::TImpl {
-    GtkWidget* Dialog = nullptr; // own reference
+    TOwnedWidget Owned;
+    GtkWidget* Dialog = nullptr; // Owned
     std::vector<GtkWidget*> Buttons;
     std::vector<TModalResult> Results;
     bool HasCancel = false;
@@ -68,7 +72,8 @@ TMessageDialog::TMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsg
     GtkWindow* parent = owner != nullptr ? owner->FormImpl().Window : nullptr;
     GtkWidget* dialog =
         gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, type, GTK_BUTTONS_NONE, "%s", Msg.c_str());
-    FImpl->Dialog = GTK_WIDGET(g_object_ref_sink(dialog));
+    FImpl->Owned = OwnWidget(dialog);
+    FImpl->Dialog = dialog;
     // GTK 3 message dialogs show no icon of their own; the type's icon goes before the text.
     GtkWidget* messageArea = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
     GtkWidget* row = gtk_widget_get_parent(messageArea);
@@ -93,21 +98,15 @@ TMessageDialog::TMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsg
         gtk_dialog_set_default_response(GTK_DIALOG(dialog), mrYes);
     }
     // Esc emits "close"; without a Cancel button it must do nothing.
-    g_signal_connect(dialog, "close", G_CALLBACK(+[](GtkDialog* d, gpointer Data) {
-                         if (!static_cast<TImpl*>(Data)->HasCancel) {
-                             g_signal_stop_emission_by_name(d, "close");
-                         } else {
-                             g_signal_stop_emission_by_name(d, "close");
-                             gtk_dialog_response(d, mrCancel);
-                         }
-                     }),
-                     FImpl.get());
+    Base::GLib::ConnectSignal<void(GtkDialog*)>(dialog, "close", [impl = FImpl.get()](GtkDialog* d) {
+        g_signal_stop_emission_by_name(d, "close");
+        if (impl->HasCancel) {
+            gtk_dialog_response(d, mrCancel);
+        }
+    });
 }
 
-TMessageDialog::~TMessageDialog() {
-    gtk_widget_destroy(FImpl->Dialog);
-    g_object_unref(FImpl->Dialog);
-}
+TMessageDialog::~TMessageDialog() = default;
 
 void TMessageDialog::SetTitle(const std::string& Title) {
     gtk_window_set_title(GTK_WINDOW(FImpl->Dialog), Title.c_str());

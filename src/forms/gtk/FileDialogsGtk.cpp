@@ -1,6 +1,9 @@
 #include "forms/Application.h"
 #include "forms/FileDialogs.h"
 #include "forms/gtk/FormImpl.h"
+#include "forms/gtk/OwnedWidget.h"
+
+#include "base/glib/GLibPtr.h"
 
 #include <filesystem>
 #include <memory>
@@ -8,13 +11,6 @@
 namespace Forms {
 
 namespace {
-
-struct TWidgetDestroy {
-    void operator()(GtkWidget* Widget) const { gtk_widget_destroy(Widget); }
-};
-struct TGFree {
-    void operator()(gchar* Text) const { g_free(Text); }
-};
 
 gboolean FilterMatches(const GtkFileFilterInfo* Info, gpointer Data) {
     const auto* item = static_cast<const TFileTypeItem*>(Data);
@@ -67,7 +63,7 @@ bool TCustomFileDialog::Execute() {
     TForm* owner = Application().ActiveForm();
     GtkWindow* parent = owner != nullptr ? owner->FormImpl().Window : nullptr;
     const std::string title = !FTitle.empty() ? FTitle : (save ? "Save As" : "Open");
-    std::unique_ptr<GtkWidget, TWidgetDestroy> dialog(gtk_file_chooser_dialog_new(
+    const TOwnedWidget dialog = OwnWidget(gtk_file_chooser_dialog_new(
         title.c_str(), parent, save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
         GTK_RESPONSE_CANCEL, save ? "_Save" : "_Open", GTK_RESPONSE_ACCEPT, nullptr));
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.get());
@@ -84,7 +80,7 @@ bool TCustomFileDialog::Execute() {
     if (response != GTK_RESPONSE_ACCEPT) {
         return false;
     }
-    std::unique_ptr<gchar, TGFree> chosen(gtk_file_chooser_get_filename(chooser));
+    const Base::GLib::TGString chosen(gtk_file_chooser_get_filename(chooser));
     if (!chosen) {
         return false;
     }

@@ -5,7 +5,13 @@
 #include "forms/Forms.h"
 #include "forms/gtk/WinControlImpl.h"
 
+#include "base/glib/GLibPtr.h"
+
 namespace Forms {
+
+// States in which the window system, not the form, decides the window's bounds.
+constexpr auto LargeStates =
+    static_cast<GdkWindowState>(GDK_WINDOW_STATE_MAXIMIZED | GDK_WINDOW_STATE_FULLSCREEN);
 
 // Frame sizes the window manager adds around a top-level window's content.
 struct TFrameExtents {
@@ -24,7 +30,7 @@ struct TForm::TFormImpl {
     GtkWindow* Window = nullptr;  // the top-level window (null for an embedded form)
     GtkWidget* Box = nullptr;     // vertical box: menu bar, then the client area
     GtkWidget* MenuBar = nullptr; // the menu's bar while one is attached (owned by the menu)
-    GtkCssProvider* ColorProvider = nullptr;
+    Base::GLib::TGObjectPtr<GtkCssProvider> ColorProvider;
     TFrameExtents Extents; // what the window manager reported, or the last known guess
     bool ExtentsKnown = false;
     // The frame last seen around the window in its normal state: a maximized window's frame
@@ -47,7 +53,7 @@ struct TForm::TFormImpl {
     // the window reports are stale and must not become the form's size.
     int RequestedWidth = 0;
     int RequestedHeight = 0;
-    GMainLoop* ModalLoop = nullptr;
+    Base::GLib::TGMainLoop ModalLoop;
 
     // The frame of the last window the window manager reported, as a guess for new ones.
     static TFrameExtents& LastExtents(bool Decorated);
@@ -68,20 +74,21 @@ struct TForm::TFormImpl {
     // that can).
     void FixContentSize(int Width, int Height);
 
-    static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer Data);
-    static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* Event, gpointer Data);
-    static gboolean OnConfigure(GtkWidget*, GdkEventConfigure* Event, gpointer Data);
-    static gboolean OnMap(GtkWidget*, GdkEvent*, gpointer Data);
-    static gboolean OnProperty(GtkWidget*, GdkEventProperty* Event, gpointer Data);
-    static gboolean OnKey(GtkWidget*, GdkEventKey* Event, gpointer Data);
-    static gboolean OnUnhandledKey(GtkWidget*, GdkEventKey* Event, gpointer Data);
+    // The window's signal handlers (connected in CreateNativeWidget).
+    gboolean OnDelete(GtkWidget*, GdkEvent*);
+    gboolean OnWindowState(GtkWidget*, GdkEventWindowState* Event);
+    gboolean OnConfigure(GtkWidget*, GdkEventConfigure* Event);
+    gboolean OnMap(GtkWidget*, GdkEvent*);
+    gboolean OnProperty(GtkWidget*, GdkEventProperty* Event);
+    gboolean OnKey(GtkWidget*, GdkEventKey* Event);
+    gboolean OnUnhandledKey(GtkWidget*, GdkEventKey* Event);
 };
 
 // The form whose native window is Window, or null.
 TForm* FormOfWindow(GtkWindow* Window);
 
-// Windows virtual-key code of a GDK key event (letters and digits as their upper-case
-// character, function and editing keys as their VK_ codes); 0 when it has none.
+// Windows virtual-key code of a GDK key event, from the one key table (Shift folded, NumLock
+// kept); 0 when it has none.
 unsigned VirtualKeyOf(const GdkEventKey* Event);
 // ssShift 1, ssAlt 2, ssCtrl 4 from the event's modifier state.
 unsigned ShiftStateOf(const GdkEventKey* Event);

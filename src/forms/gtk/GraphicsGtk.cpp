@@ -1,4 +1,5 @@
 #include "forms/Graphics.h"
+#include "forms/gtk/OwnedWidget.h"
 
 #include <gtk/gtk.h>
 
@@ -62,8 +63,8 @@ TColor FromRgba(const GdkRGBA& Rgba) {
 
 // The colour the theme gives links: a label inside a link button is drawn in it.
 bool ThemeLinkColor(GdkRGBA& Rgba) {
-    GtkWidget* button = gtk_link_button_new("vtr:");
-    g_object_ref_sink(button);
+    const TOwnedWidget owned = OwnWidget(gtk_link_button_new("vtr:"));
+    GtkWidget* button = owned.get();
     GtkWidget* label = gtk_bin_get_child(GTK_BIN(button));
     bool found = false;
     if (label != nullptr) {
@@ -71,14 +72,12 @@ bool ThemeLinkColor(GdkRGBA& Rgba) {
         gtk_style_context_get_color(context, gtk_style_context_get_state(context), &Rgba);
         found = true;
     }
-    gtk_widget_destroy(button);
-    g_object_unref(button);
     return found;
 }
 
 bool ThemeNamedColor(const TSystemColor& Entry, GdkRGBA& Rgba) {
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    GtkStyleContext* context = gtk_widget_get_style_context(window);
+    const TOwnedWidget window = OwnWidget(gtk_window_new(GTK_WINDOW_TOPLEVEL));
+    GtkStyleContext* context = gtk_widget_get_style_context(window.get());
     bool found = false;
     for (const char* name : Entry.ThemeNames) {
         if (name != nullptr && gtk_style_context_lookup_color(context, name, &Rgba)) {
@@ -86,7 +85,6 @@ bool ThemeNamedColor(const TSystemColor& Entry, GdkRGBA& Rgba) {
             break;
         }
     }
-    gtk_widget_destroy(window);
     return found;
 }
 

@@ -1,5 +1,7 @@
 #include "forms/gtk/ImageListGtk.h"
 
+#include "base/glib/Signals.h"
+
 #include <algorithm>
 
 namespace Forms {
@@ -16,7 +18,7 @@ namespace {
 // as an icon must not hold its full size in memory.
 constexpr int MaxImageSide = 256;
 
-void OnSizePrepared(GdkPixbufLoader* Loader, int Width, int Height, gpointer) {
+void OnSizePrepared(GdkPixbufLoader* Loader, int Width, int Height) {
     if (Width <= MaxImageSide && Height <= MaxImageSide) {
         return;
     }
@@ -27,17 +29,17 @@ void OnSizePrepared(GdkPixbufLoader* Loader, int Width, int Height, gpointer) {
 
 // Grey tones at half opacity, so that a disabled icon recedes on light and dark menus alike.
 // Pixbuf gets an alpha channel when it has none.
-void FadeToGrey(GdkPixbuf*& Pixbuf) {
-    if (!gdk_pixbuf_get_has_alpha(Pixbuf)) {
-        GdkPixbuf* withAlpha = gdk_pixbuf_add_alpha(Pixbuf, FALSE, 0, 0, 0);
-        g_object_unref(Pixbuf);
-        Pixbuf = withAlpha;
+void FadeToGrey(Base::GLib::TGObjectPtr<GdkPixbuf>& Pixbuf) {
+    if (!gdk_pixbuf_get_has_alpha(Pixbuf.Get())) {
+        Pixbuf =
+            Base::GLib::TGObjectPtr<GdkPixbuf>::Adopt(gdk_pixbuf_add_alpha(Pixbuf.Get(), FALSE, 0, 0, 0));
     }
-    gdk_pixbuf_saturate_and_pixelate(Pixbuf, Pixbuf, 0.0f, FALSE);
-    const int rowstride = gdk_pixbuf_get_rowstride(Pixbuf);
-    guchar* pixels = gdk_pixbuf_get_pixels(Pixbuf);
-    for (int y = 0; y < gdk_pixbuf_get_height(Pixbuf); ++y) {
-        for (int x = 0; x < gdk_pixbuf_get_width(Pixbuf); ++x) {
+    GdkPixbuf* pixbuf = Pixbuf.Get();
+    gdk_pixbuf_saturate_and_pixelate(pixbuf, pixbuf, 0.0f, FALSE);
+    const int rowstride = gdk_pixbuf_get_rowstride(pixbuf);
+    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
+    for (int y = 0; y < gdk_pixbuf_get_height(pixbuf); ++y) {
+        for (int x = 0; x < gdk_pixbuf_get_width(pixbuf); ++x) {
             guchar& alpha = pixels[y * rowstride + x * 4 + 3];
             alpha = static_cast<guchar>(alpha / 2);
         }
@@ -50,23 +52,20 @@ bool TImageCollection::Add(const std::string& Name, std::string_view Bytes) {
     if (Bytes.empty()) {
         return false;
     }
-    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
-    g_signal_connect(loader, "size-prepared", G_CALLBACK(OnSizePrepared), nullptr);
+    const auto owned = Base::GLib::TGObjectPtr<GdkPixbufLoader>::Adopt(gdk_pixbuf_loader_new());
+    GdkPixbufLoader* loader = owned.Get();
+    Base::GLib::ConnectSignal<void(GdkPixbufLoader*, int, int)>(loader, "size-prepared", &OnSizePrepared);
     const bool written = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(Bytes.data()),
                                                  Bytes.size(), nullptr) != FALSE;
     const bool closed = gdk_pixbuf_loader_close(loader, nullptr) != FALSE;
     GdkPixbuf* pixbuf = written && closed ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
     if (pixbuf != nullptr) {
-        FImpl->Entries.push_back({Name, GDK_PIXBUF(g_object_ref(pixbuf))});
+        FImpl->Entries.push_back({Name, Base::GLib::TGObjectPtr<GdkPixbuf>::Ref(pixbuf)});
     }
-    g_object_unref(loader);
     return pixbuf != nullptr;
 }
 
 void TImageCollection::Clear() {
-    for (auto& entry : FImpl->Entries) {
-        g_object_unref(entry.Pixbuf);
-    }
     FImpl->Entries.clear();
 }
 
@@ -106,10 +105,11 @@ void TVirtualImageList::ImageCollectionChanged() {
     }
 }
 
-GdkPixbuf* RenderListImage(const TVirtualImageList& List, int Index, bool Disabled, int Scale) {
+Base::GLib::TGObjectPtr<GdkPixbuf> RenderListImage(const TVirtualImageList& List, int Index, bool Disabled,
+                                                   int Scale) {
     TImageCollection* collection = List.ImageCollection();
     if (collection == nullptr || Index < 0 || Index >= List.Count()) {
-        return nullptr;
+        return {};
     }
     // A disabled item shows the collection's "<name><DisabledSuffix>" image when there is one,
     // else its own image in grey tones.
@@ -122,10 +122,10 @@ GdkPixbuf* RenderListImage(const TVirtualImageList& List, int Index, bool Disabl
             grey = false;
         }
     }
-    GdkPixbuf* pixbuf = collection->Impl().Entries[static_cast<std::size_t>(source)].Pixbuf;
-    GdkPixbuf* scaled =
-        gdk_pixbuf_scale_simple(pixbuf, List.Width() * Scale, List.Height() * Scale, GDK_INTERP_HYPER);
-    if (scaled != nullptr && grey) {
+    GdkPixbuf* pixbuf = collection->Impl().Entries[static_cast<std::size_t>(source)].Pixbuf.Get();
+    auto scaled = Base::GLib::TGObjectPtr<GdkPixbuf>::Adopt(
+        gdk_pixbuf_scale_simple(pixbuf, List.Width() * Scale, List.Height() * Scale, GDK_INTERP_HYPER));
+    if (scaled && grey) {
         FadeToGrey(scaled);
     }
     return scaled;

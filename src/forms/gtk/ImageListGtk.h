@@ -2,6 +2,8 @@
 
 #include "forms/ImageList.h"
 
+#include "base/glib/GLibPtr.h"
+
 #include <gtk/gtk.h>
 
 namespace Forms {
@@ -9,13 +11,14 @@ namespace Forms {
 struct TImageCollection::TImpl {
     struct TEntry {
         std::string Name;
-        GdkPixbuf* Pixbuf = nullptr; // own reference
+        Base::GLib::TGObjectPtr<GdkPixbuf> Pixbuf;
     };
     std::vector<TEntry> Entries;
 };
 
 // Image Index of List's collection at the list's size times Scale, in grey tones when Disabled
-// (and the list asks for it). A new reference, or null.
-GdkPixbuf* RenderListImage(const TVirtualImageList& List, int Index, bool Disabled, int Scale);
+// (and the list asks for it); none when there is no such image.
+Base::GLib::TGObjectPtr<GdkPixbuf> RenderListImage(const TVirtualImageList& List, int Index, bool Disabled,
+                                                   int Scale);
 
 } // namespace Forms

@@ -4,6 +4,10 @@
 #include "forms/ImageList.h"
 #include "forms/gtk/ImageListGtk.h"
 
+#include "base/VirtualKeys.h"
+#include "base/glib/GLibPtr.h"
+#include "base/glib/Signals.h"
+
 #include <gdk/gdkkeysyms.h>
 #include <gtk/gtk.h>
 
@@ -39,54 +43,6 @@ std::string Mnemonic(const std::string& caption) {
     return out;
 }
 
-// The GDK key of a virtual-key code, for showing a shortcut; 0 when there is none.
-guint KeyvalOf(unsigned VirtualKey) {
-    if ((VirtualKey >= 'A' && VirtualKey <= 'Z') || (VirtualKey >= '0' && VirtualKey <= '9')) {
-        return gdk_unicode_to_keyval(static_cast<guint32>(std::tolower(static_cast<int>(VirtualKey))));
-    }
-    if (VirtualKey >= 0x70 && VirtualKey <= 0x87) {
-        return GDK_KEY_F1 + (VirtualKey - 0x70);
-    }
-    switch (VirtualKey) {
-    case 0x08:
-        return GDK_KEY_BackSpace;
-    case 0x09:
-        return GDK_KEY_Tab;
-    case 0x0D:
-        return GDK_KEY_Return;
-    case 0x1B:
-        return GDK_KEY_Escape;
-    case 0x20:
-        return GDK_KEY_space;
-    case 0x21:
-        return GDK_KEY_Page_Up;
-    case 0x22:
-        return GDK_KEY_Page_Down;
-    case 0x23:
-        return GDK_KEY_End;
-    case 0x24:
-        return GDK_KEY_Home;
-    case 0x25:
-        return GDK_KEY_Left;
-    case 0x26:
-        return GDK_KEY_Up;
-    case 0x27:
-        return GDK_KEY_Right;
-    case 0x28:
-        return GDK_KEY_Down;
-    case 0x2D:
-        return GDK_KEY_Insert;
-    case 0x2E:
-        return GDK_KEY_Delete;
-    case 0xBB:
-        return GDK_KEY_plus;
-    case 0xBD:
-        return GDK_KEY_minus;
-    default:
-        return 0;
-    }
-}
-
 bool IsTopLevel(const TMenuItem& item) {
     return item.Parent() != nullptr && item.Parent()->Parent() == nullptr;
 }
@@ -99,18 +55,18 @@ void UpdateImage(TMenuItem& item) {
     TMainMenu* menu = item.Menu();
     TVirtualImageList* images = menu != nullptr ? menu->Images() : nullptr;
     const int scale = gtk_widget_get_scale_factor(impl.Image);
-    GdkPixbuf* pixbuf =
-        images != nullptr ? RenderListImage(*images, item.ImageIndex(), !item.Enabled(), scale) : nullptr;
-    if (pixbuf == nullptr) {
+    const auto pixbuf = images != nullptr
+                            ? RenderListImage(*images, item.ImageIndex(), !item.Enabled(), scale)
+                            : Base::GLib::TGObjectPtr<GdkPixbuf>();
+    if (!pixbuf) {
         gtk_image_clear(GTK_IMAGE(impl.Image));
         // Items in a drop-down menu keep the icon column, so that their captions line up.
         gtk_widget_set_visible(impl.Image, !IsTopLevel(item));
         return;
     }
-    cairo_surface_t* surface = gdk_cairo_surface_create_from_pixbuf(pixbuf, scale, nullptr);
-    gtk_image_set_from_surface(GTK_IMAGE(impl.Image), surface);
-    cairo_surface_destroy(surface);
-    g_object_unref(pixbuf);
+    const Base::GLib::TOwned<cairo_surface_t, cairo_surface_destroy> surface(
+        gdk_cairo_surface_create_from_pixbuf(pixbuf.Get(), scale, nullptr));
+    gtk_image_set_from_surface(GTK_IMAGE(impl.Image), surface.get());
     gtk_widget_show(impl.Image);
 }
 
@@ -120,7 +76,8 @@ void UpdateShortCut(TMenuItem& item) {
         return;
     }
     const TShortCut shortCut = item.ShortCut();
-    const guint key = KeyvalOf(shortCut & 0xFFFF);
+    // GDK key values are the X11 key symbols of the table.
+    const guint key = Base::KeySymOfVirtualKey(shortCut & 0xFFFF);
     unsigned mods = 0;
     mods |= (shortCut & scShift) != 0 ? GDK_SHIFT_MASK : 0;
     mods |= (shortCut & scCtrl) != 0 ? GDK_CONTROL_MASK : 0;
@@ -135,19 +92,11 @@ void UpdateAll(TMenuItem& item) {
     }
 }
 
-void OnActivate(GtkMenuItem*, gpointer Data) {
-    auto* item = static_cast<TMenuItem*>(Data);
-    if (item->Count() == 0) {
-        item->Click();
-    }
-}
-
-void OnScaleChanged(GObject*, GParamSpec*, gpointer Data) {
-    UpdateImage(*static_cast<TMenuItem*>(Data));
-}
-
-void OnDestroyed(GtkWidget*, gpointer Data) {
-    static_cast<TMenuItem*>(Data)->Impl() = TMenuItem::TImpl{};
+// Connects a handler of the item's on Widget, kept so that the item can let go of it.
+template <class Signature, class F>
+void ConnectItemSignal(TMenuItem& Item, GtkWidget* Widget, const char* Signal, F&& Handler) {
+    Item.Impl().Handlers.emplace_back(
+        Widget, Base::GLib::ConnectSignal<Signature>(Widget, Signal, std::forward<F>(Handler)));
 }
 
 GtkWidget* BuildItem(TMenuItem& item) {
@@ -172,7 +121,8 @@ GtkWidget* BuildItem(TMenuItem& item) {
         gtk_container_add(GTK_CONTAINER(impl.Widget), box);
         UpdateImage(item);
         UpdateShortCut(item);
-        g_signal_connect(impl.Image, "notify::scale-factor", G_CALLBACK(OnScaleChanged), &item);
+        ConnectItemSignal<void(GObject*, GParamSpec*)>(item, impl.Image, "notify::scale-factor",
+                                                       [&item](GObject*, GParamSpec*) { UpdateImage(item); });
         if (item.Count() > 0) {
             impl.Submenu = gtk_menu_new();
             for (int i = 0; i < item.Count(); ++i) {
@@ -180,22 +130,25 @@ GtkWidget* BuildItem(TMenuItem& item) {
             }
             gtk_menu_item_set_submenu(GTK_MENU_ITEM(impl.Widget), impl.Submenu);
         }
-        g_signal_connect(impl.Widget, "activate", G_CALLBACK(OnActivate), &item);
+        ConnectItemSignal<void(GtkMenuItem*)>(item, impl.Widget, "activate", [&item](GtkMenuItem*) {
+            if (item.Count() == 0) {
+                item.Click();
+            }
+        });
     }
     gtk_widget_set_sensitive(impl.Widget, item.Enabled());
     gtk_widget_show(impl.Widget);
-    g_signal_connect(impl.Widget, "destroy", G_CALLBACK(OnDestroyed), &item);
+    // The widgets are gone: their handlers went with them.
+    ConnectItemSignal<void(GtkWidget*)>(item, impl.Widget, "destroy",
+                                        [&item](GtkWidget*) { item.Impl() = TMenuItem::TImpl{}; });
     return impl.Widget;
 }
 
 // Detaches the items from their widgets (which are about to go, or have gone with the bar).
 void ForgetWidgets(TMenuItem& item) {
     TMenuItem::TImpl& impl = item.Impl();
-    if (impl.Widget != nullptr) {
-        g_signal_handlers_disconnect_by_data(impl.Widget, &item);
-    }
-    if (impl.Image != nullptr) {
-        g_signal_handlers_disconnect_by_data(impl.Image, &item);
+    for (const auto& [widget, handler] : impl.Handlers) {
+        g_signal_handler_disconnect(widget, handler);
     }
     impl = TMenuItem::TImpl{};
     for (int i = 0; i < item.Count(); ++i) {
@@ -313,16 +266,16 @@ TMainMenu::TMainMenu() : FImpl(std::make_unique<TImpl>()), FItems(std::make_uniq
 GtkWidget* MenuBarOf(TMainMenu& Menu) {
     TMainMenu::TImpl& impl = Menu.Impl();
     if (impl.Bar == nullptr) {
-        impl.Bar = GTK_WIDGET(g_object_ref_sink(gtk_menu_bar_new()));
+        impl.Bar = OwnWidget(gtk_menu_bar_new());
         Menu.Rebuild();
     }
-    return impl.Bar;
+    return impl.Bar.get();
 }
 
 TMainMenu::~TMainMenu() {
     if (FImpl->Bar != nullptr) {
         // An open menu closes while the bar is still in its window.
-        gtk_menu_shell_deactivate(GTK_MENU_SHELL(FImpl->Bar));
+        gtk_menu_shell_deactivate(GTK_MENU_SHELL(FImpl->Bar.get()));
     }
     if (FForm != nullptr) {
         FForm->SetMenu(nullptr);
@@ -335,11 +288,10 @@ TMainMenu::~TMainMenu() {
     if (FImpl->Bar == nullptr) {
         return;
     }
-    if (GtkWidget* parent = gtk_widget_get_parent(FImpl->Bar)) {
-        gtk_container_remove(GTK_CONTAINER(parent), FImpl->Bar);
+    if (GtkWidget* parent = gtk_widget_get_parent(FImpl->Bar.get())) {
+        gtk_container_remove(GTK_CONTAINER(parent), FImpl->Bar.get());
     }
-    gtk_widget_destroy(FImpl->Bar);
-    g_object_unref(FImpl->Bar);
+    FImpl->Bar.reset();
 }
 
 void TMainMenu::SetImages(TVirtualImageList* Value) {
@@ -365,16 +317,15 @@ void TMainMenu::Rebuild() {
         return;
     }
     // A menu open while its items are replaced closes first.
-    gtk_menu_shell_deactivate(GTK_MENU_SHELL(FImpl->Bar));
-    GList* children = gtk_container_get_children(GTK_CONTAINER(FImpl->Bar));
-    for (GList* c = children; c != nullptr; c = c->next) {
+    gtk_menu_shell_deactivate(GTK_MENU_SHELL(FImpl->Bar.get()));
+    const Base::GLib::TGList children(gtk_container_get_children(GTK_CONTAINER(FImpl->Bar.get())));
+    for (GList* c = children.get(); c != nullptr; c = c->next) {
         gtk_widget_destroy(GTK_WIDGET(c->data));
     }
-    g_list_free(children);
     for (int i = 0; i < FItems->Count(); ++i) {
-        gtk_menu_shell_append(GTK_MENU_SHELL(FImpl->Bar), BuildItem(*FItems->Items(i)));
+        gtk_menu_shell_append(GTK_MENU_SHELL(FImpl->Bar.get()), BuildItem(*FItems->Items(i)));
     }
-    gtk_widget_show(FImpl->Bar);
+    gtk_widget_show(FImpl->Bar.get());
 }
 
 bool TMainMenu::IsShortCut(const TKeyMessage& Message) {

@@ -2,6 +2,9 @@
 #include "forms/gtk/FormImpl.h"
 #include "forms/gtk/ImageListGtk.h"
 
+#include "base/glib/GLibPtr.h"
+#include "base/glib/Signals.h"
+
 #include <string>
 
 // The edit box is a GtkEntry. Its layout height is what the form asks for: the theme's
@@ -10,13 +13,12 @@
 namespace Forms {
 
 struct TEdit::TEditImpl {
-    GtkCssProvider* Css = nullptr; // own reference
+    Base::GLib::TGObjectPtr<GtkCssProvider> Css;
 };
 
 namespace {
 
-gboolean OnEditKey(GtkWidget*, GdkEventKey* Event, gpointer Data) {
-    auto* edit = static_cast<TEdit*>(Data);
+gboolean OnEditKey(TEdit* edit, const GdkEventKey* Event) {
     const bool press = Event->type == GDK_KEY_PRESS;
     const TKeyEvent& handler = press ? edit->OnKeyDown : edit->OnKeyUp;
     if (!handler) {
@@ -39,32 +41,27 @@ TEdit::~TEdit() {
     if (HandleAllocated()) {
         DestroyWnd();
     }
-    if (FEditImpl->Css != nullptr) {
-        g_object_unref(FEditImpl->Css);
-    }
 }
 
 TNativeWidget* TEdit::CreateNativeWidget(TNativeWidget*& ClientArea) {
     ClientArea = nullptr;
     GtkWidget* entry = gtk_entry_new();
     gtk_entry_set_text(GTK_ENTRY(entry), FText.c_str());
-    g_signal_connect(entry, "key-press-event", G_CALLBACK(OnEditKey), this);
-    g_signal_connect(entry, "key-release-event", G_CALLBACK(OnEditKey), this);
-    g_signal_connect(entry, "changed", G_CALLBACK(+[](GtkEditable*, gpointer Data) {
-                         auto* edit = static_cast<TEdit*>(Data);
-                         if (edit->OnChange) {
-                             edit->OnChange(edit);
-                         }
-                     }),
-                     this);
-    g_signal_connect(entry, "icon-press",
-                     G_CALLBACK(+[](GtkEntry*, GtkEntryIconPosition Position, GdkEvent*, gpointer Data) {
-                         auto* edit = static_cast<TEdit*>(Data);
-                         if (Position == GTK_ENTRY_ICON_PRIMARY && edit->OnLeftButtonClick) {
-                             edit->OnLeftButtonClick(edit);
-                         }
-                     }),
-                     this);
+    using Base::GLib::ConnectSignal;
+    const auto onKey = [this](GtkWidget*, GdkEventKey* Event) { return OnEditKey(this, Event); };
+    ConnectSignal<gboolean(GtkWidget*, GdkEventKey*)>(entry, "key-press-event", onKey);
+    ConnectSignal<gboolean(GtkWidget*, GdkEventKey*)>(entry, "key-release-event", onKey);
+    ConnectSignal<void(GtkEditable*)>(entry, "changed", [this](GtkEditable*) {
+        if (OnChange) {
+            OnChange(this);
+        }
+    });
+    ConnectSignal<void(GtkEntry*, GtkEntryIconPosition, GdkEvent*)>(
+        entry, "icon-press", [this](GtkEntry*, GtkEntryIconPosition Position, GdkEvent*) {
+            if (Position == GTK_ENTRY_ICON_PRIMARY && OnLeftButtonClick) {
+                OnLeftButtonClick(this);
+            }
+        });
     return FromGtk(entry);
 }
 
@@ -129,9 +126,8 @@ void TEdit::ApplyAppearance() {
     std::string css = "entry { min-height: 0; padding-top: 0; padding-bottom: 0;";
     if (!FFont.Name.empty()) {
         // The layout's family first; the theme's font where this system has no such family.
-        char* quoted = g_strescape(FFont.Name.c_str(), nullptr);
-        css += " font-family: \"" + std::string(quoted) + "\", sans-serif;";
-        g_free(quoted);
+        const Base::GLib::TGString quoted(g_strescape(FFont.Name.c_str(), nullptr));
+        css += " font-family: \"" + std::string(quoted.get()) + "\", sans-serif;";
     }
     if (FFont.Height != 0) {
         // A negative height is the characters' own (the em size); a positive one includes the
@@ -141,13 +137,12 @@ void TEdit::ApplyAppearance() {
     }
     css += " } entry image.left { margin-left: 0; margin-right: 4px; }";
     GtkStyleContext* context = gtk_widget_get_style_context(GTK_WIDGET(entry));
-    if (FEditImpl->Css != nullptr) {
-        gtk_style_context_remove_provider(context, GTK_STYLE_PROVIDER(FEditImpl->Css));
-        g_object_unref(FEditImpl->Css);
+    if (FEditImpl->Css) {
+        gtk_style_context_remove_provider(context, GTK_STYLE_PROVIDER(FEditImpl->Css.Get()));
     }
-    FEditImpl->Css = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(FEditImpl->Css, css.c_str(), -1, nullptr);
-    gtk_style_context_add_provider(context, GTK_STYLE_PROVIDER(FEditImpl->Css),
+    FEditImpl->Css = Base::GLib::TGObjectPtr<GtkCssProvider>::Adopt(gtk_css_provider_new());
+    gtk_css_provider_load_from_data(FEditImpl->Css.Get(), css.c_str(), -1, nullptr);
+    gtk_style_context_add_provider(context, GTK_STYLE_PROVIDER(FEditImpl->Css.Get()),
                                    GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 
@@ -156,14 +151,13 @@ void TEdit::ApplyLeftButton() {
         return;
     }
     GtkEntry* entry = GTK_ENTRY(ToGtk(Handle()));
-    GdkPixbuf* image = nullptr;
+    Base::GLib::TGObjectPtr<GdkPixbuf> image;
     if (FLeftButton.Visible && FImages != nullptr) {
         image = RenderListImage(*FImages, FLeftButton.ImageIndex, false, 1);
     }
-    gtk_entry_set_icon_from_pixbuf(entry, GTK_ENTRY_ICON_PRIMARY, image);
-    if (image != nullptr) {
+    gtk_entry_set_icon_from_pixbuf(entry, GTK_ENTRY_ICON_PRIMARY, image.Get());
+    if (image) {
         gtk_entry_set_icon_activatable(entry, GTK_ENTRY_ICON_PRIMARY, TRUE);
-        g_object_unref(image);
     }
 }
 

@@ -2,6 +2,10 @@
 
 #include "forms/StyleManager.h"
 
+#include "base/glib/GLibPtr.h"
+#include "base/glib/Signals.h"
+#include "forms/gtk/OwnedWidget.h"
+
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -11,19 +15,9 @@ namespace Forms {
 
 namespace {
 
-struct TGObjectUnref {
-    void operator()(gpointer Object) const { g_object_unref(Object); }
-};
-template <typename T>
-using TGObjectHolder = std::unique_ptr<T, TGObjectUnref>;
-
-struct TWidgetDestroy {
-    void operator()(GtkWidget* Widget) const { gtk_widget_destroy(Widget); }
-};
-using TToplevelHolder = std::unique_ptr<GtkWidget, TWidgetDestroy>;
-
-using TSurfaceHolder = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
-using TCairoHolder = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
+using Base::GLib::TGObjectPtr;
+using TSurfaceHolder = Base::GLib::TOwned<cairo_surface_t, cairo_surface_destroy>;
+using TCairoHolder = Base::GLib::TOwned<cairo_t, cairo_destroy>;
 
 // Above the theme and the settings, below the user's own gtk.css.
 constexpr guint StylePriority = GTK_STYLE_PROVIDER_PRIORITY_APPLICATION;
@@ -34,17 +28,17 @@ constexpr guint PreviewPriority = GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1;
 
 struct TStyleSheet::TImpl {
     std::string Css;
-    TGObjectHolder<GtkCssProvider> Provider;
+    TGObjectPtr<GtkCssProvider> Provider;
 
     GtkCssProvider* GetProvider() {
         if (!Provider) {
-            Provider.reset(gtk_css_provider_new());
+            Provider = TGObjectPtr<GtkCssProvider>::Adopt(gtk_css_provider_new());
             // The sheets are built and checked with the program; a fault in one would only
             // leave some rules unapplied, so there is nothing to report here.
-            gtk_css_provider_load_from_data(Provider.get(), Css.data(), static_cast<gssize>(Css.size()),
+            gtk_css_provider_load_from_data(Provider.Get(), Css.data(), static_cast<gssize>(Css.size()),
                                             nullptr);
         }
-        return Provider.get();
+        return Provider.Get();
     }
 };
 
@@ -63,7 +57,7 @@ namespace {
 // One provider on the default screen at a time: swapping it restyles every window at once.
 struct TEngineState {
     const TStyleSheet* Wanted = nullptr;
-    TGObjectHolder<GtkCssProvider> Attached;
+    TGObjectPtr<GtkCssProvider> Attached;
     GdkScreen* AttachedScreen = nullptr; // not owned; screens live as long as their display
     gulong DisplayOpenedHandler = 0;
 };
@@ -75,7 +69,7 @@ TEngineState& Engine() {
 
 void ApplyWanted(GdkScreen* Screen);
 
-void OnDisplayOpened(GdkDisplayManager* Manager, GdkDisplay* Display, gpointer) {
+void OnDisplayOpened(GdkDisplayManager* Manager, GdkDisplay* Display) {
     TEngineState& engine = Engine();
     g_signal_handler_disconnect(Manager, engine.DisplayOpenedHandler);
     engine.DisplayOpenedHandler = 0;
@@ -85,7 +79,7 @@ void OnDisplayOpened(GdkDisplayManager* Manager, GdkDisplay* Display, gpointer) 
 void ApplyWanted(GdkScreen* Screen) {
     TEngineState& engine = Engine();
     GtkCssProvider* next = engine.Wanted != nullptr ? engine.Wanted->Impl().GetProvider() : nullptr;
-    if (next == engine.Attached.get() && Screen == engine.AttachedScreen) {
+    if (next == engine.Attached.Get() && Screen == engine.AttachedScreen) {
         return;
     }
     // Adding before removing keeps the old look until the new one is in place; GTK restyles
@@ -95,9 +89,9 @@ void ApplyWanted(GdkScreen* Screen) {
     }
     if (engine.Attached) {
         gtk_style_context_remove_provider_for_screen(engine.AttachedScreen,
-                                                     GTK_STYLE_PROVIDER(engine.Attached.get()));
+                                                     GTK_STYLE_PROVIDER(engine.Attached.Get()));
     }
-    engine.Attached.reset(next != nullptr ? GTK_CSS_PROVIDER(g_object_ref(next)) : nullptr);
+    engine.Attached = TGObjectPtr<GtkCssProvider>::Ref(next);
     engine.AttachedScreen = next != nullptr ? Screen : nullptr;
 }
 
@@ -171,8 +165,8 @@ void TStyleEngine::Activate(const TStyleSheet* Sheet) {
     if (GdkScreen* screen = gdk_screen_get_default()) {
         ApplyWanted(screen);
     } else if (engine.DisplayOpenedHandler == 0) {
-        engine.DisplayOpenedHandler = g_signal_connect(gdk_display_manager_get(), "display-opened",
-                                                       G_CALLBACK(OnDisplayOpened), nullptr);
+        engine.DisplayOpenedHandler = Base::GLib::ConnectSignal<void(GdkDisplayManager*, GdkDisplay*)>(
+            gdk_display_manager_get(), "display-opened", &OnDisplayOpened);
     }
 }
 
@@ -193,13 +187,12 @@ void TStyleEngine::DrawPreview(const TStyleSheet& Sheet, TRasterImage& Image) {
     if (gdk_screen_get_default() == nullptr) {
         throw EStyleError("No display to draw a style preview on");
     }
-    const TSurfaceHolder surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height),
-                                 &cairo_surface_destroy);
+    const TSurfaceHolder surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
         throw EStyleError("Cannot draw the style preview");
     }
 
-    const TToplevelHolder window(BuildSample());
+    const TOwnedWidget window = OwnWidget(BuildSample());
     AddProviderToTree(window.get(), Sheet.Impl().GetProvider());
     gtk_widget_show_all(window.get());
     // Laid out at the image size, or at the smallest size the sample takes, clipped.
@@ -209,7 +202,7 @@ void TStyleEngine::DrawPreview(const TStyleSheet& Sheet, TRasterImage& Image) {
     gtk_widget_size_allocate(window.get(), &allocation);
 
     {
-        const TCairoHolder cr(cairo_create(surface.get()), &cairo_destroy);
+        const TCairoHolder cr(cairo_create(surface.get()));
         gtk_widget_draw(window.get(), cr.get());
     }
     cairo_surface_flush(surface.get());

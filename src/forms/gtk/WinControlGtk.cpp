@@ -19,13 +19,13 @@ GQuark ControlQuark() {
 
 } // namespace
 
-void TWinControl::TImpl::OnSizeAllocate(GtkWidget*, GdkRectangle* Allocation, gpointer Data) {
-    auto* impl = static_cast<TImpl*>(Data);
+void TWinControl::TImpl::OnSizeAllocate(GdkRectangle* Allocation) {
+    TImpl* impl = this;
     impl->Owner.ClientAreaResized(Allocation->width, Allocation->height);
     // The layout has just placed the children by their old sizes; a resize requested now would
     // wait for the next frame, so the children take their new bounds at once.
     for (TWinControl* child : impl->Owner.FControls) {
-        GtkWidget* widget = child->FImpl->Widget;
+        GtkWidget* widget = child->FImpl->Widget.get();
         if (widget == nullptr || !gtk_widget_get_visible(widget) ||
             gtk_widget_get_parent(widget) != impl->Container) {
             continue;
@@ -38,17 +38,13 @@ void TWinControl::TImpl::OnSizeAllocate(GtkWidget*, GdkRectangle* Allocation, gp
     }
 }
 
-void TWinControl::TImpl::OnSetFocus(GtkWindow*, GtkWidget* Focus, gpointer Data) {
-    static_cast<TImpl*>(Data)->FocusWidgetChanged(Focus);
-}
-
 void TWinControl::TImpl::FocusWidgetChanged(GtkWidget* Focus) {
     // Enter and exit follow the control that holds the focus. When the focus is on a widget
     // that another library put inside a control (the browser engine's view), that library
     // reports its own focus changes; the toolkit reports only those of its own widgets.
     TWinControl* control = ControlOf(Focus);
     const bool own =
-        control != nullptr && (Focus == control->FImpl->Widget || Focus == control->FImpl->Container);
+        control != nullptr && (Focus == control->FImpl->Widget.get() || Focus == control->FImpl->Container);
     TWinControl* old = ActiveControl;
     const bool oldOwn = ActiveOwnWidget;
     ActiveControl = control;
@@ -91,7 +87,7 @@ bool TWinControl::HandleAllocated() const {
 
 TNativeWidget* TWinControl::Handle() {
     HandleNeeded();
-    return FromGtk(FImpl->Container != nullptr ? FImpl->Container : FImpl->Widget);
+    return FromGtk(FImpl->Container != nullptr ? FImpl->Container : FImpl->Widget.get());
 }
 
 TNativeWidget* TWinControl::CreateNativeWidget(TNativeWidget*& ClientArea) {
@@ -103,18 +99,21 @@ TNativeWidget* TWinControl::CreateNativeWidget(TNativeWidget*& ClientArea) {
 void TWinControl::CreateWnd() {
     TNativeWidget* client = nullptr;
     GtkWidget* widget = ToGtk(CreateNativeWidget(client));
-    FImpl->Widget = GTK_WIDGET(g_object_ref_sink(widget));
+    FImpl->Widget = OwnWidget(widget);
     FImpl->Container = ToGtk(client);
     g_object_set_qdata(G_OBJECT(widget), ControlQuark(), this);
     if (FImpl->Container != nullptr) {
         g_object_set_qdata(G_OBJECT(FImpl->Container), ControlQuark(), this);
         gtk_widget_show(FImpl->Container);
-        FImpl->SizeAllocateHandler = g_signal_connect(FImpl->Container, "size-allocate",
-                                                      G_CALLBACK(TImpl::OnSizeAllocate), FImpl.get());
+        FImpl->Signals.Connect<void(GtkWidget*, GdkRectangle*)>(
+            FImpl->Container, "size-allocate",
+            [impl = FImpl.get()](GtkWidget*, GdkRectangle* Allocation) { impl->OnSizeAllocate(Allocation); });
     }
     if (GTK_IS_WINDOW(widget)) {
-        FImpl->SetFocusHandler =
-            g_signal_connect_after(widget, "set-focus", G_CALLBACK(TImpl::OnSetFocus), FImpl.get());
+        FImpl->Signals.Connect<void(GtkWindow*, GtkWidget*)>(
+            widget, "set-focus",
+            [impl = FImpl.get()](GtkWindow*, GtkWidget* Focus) { impl->FocusWidgetChanged(Focus); },
+            G_CONNECT_AFTER);
     }
     if (FTabStop) {
         gtk_widget_set_can_focus(FImpl->Container != nullptr ? FImpl->Container : widget, TRUE);
@@ -138,27 +137,19 @@ void TWinControl::DestroyWnd() {
         }
     }
     NativeForgetControl();
-    GtkWidget* widget = std::exchange(FImpl->Widget, nullptr);
-    if (FImpl->SizeAllocateHandler != 0) {
-        g_signal_handler_disconnect(FImpl->Container, FImpl->SizeAllocateHandler);
-        FImpl->SizeAllocateHandler = 0;
-    }
-    if (FImpl->SetFocusHandler != 0) {
-        g_signal_handler_disconnect(widget, FImpl->SetFocusHandler);
-        FImpl->SetFocusHandler = 0;
-    }
+    const TOwnedWidget owned = std::move(FImpl->Widget); // destroyed last
+    GtkWidget* widget = owned.get();
+    FImpl->Signals.DisconnectAll();
     if (FImpl->Container != nullptr) {
         g_object_set_qdata(G_OBJECT(FImpl->Container), ControlQuark(), nullptr);
     }
     g_object_set_qdata(G_OBJECT(widget), ControlQuark(), nullptr);
     FImpl->Container = nullptr;
     FImpl->ActiveControl = nullptr;
-    gtk_widget_destroy(widget);
-    g_object_unref(widget);
 }
 
 void TWinControl::NativePlaceInParent() {
-    GtkWidget* widget = FImpl->Widget;
+    GtkWidget* widget = FImpl->Widget.get();
     if (widget == nullptr || GTK_IS_WINDOW(widget)) {
         return;
     }
@@ -179,7 +170,7 @@ void TWinControl::NativePlaceInParent() {
 }
 
 void TWinControl::NativeApplyBounds() {
-    GtkWidget* widget = FImpl->Widget;
+    GtkWidget* widget = FImpl->Widget.get();
     if (widget == nullptr) {
         return;
     }
@@ -195,7 +186,7 @@ void TWinControl::NativeApplyBounds() {
 
 void TWinControl::NativeApplyVisible() {
     if (FImpl->Widget != nullptr) {
-        gtk_widget_set_visible(FImpl->Widget, FVisible);
+        gtk_widget_set_visible(FImpl->Widget.get(), FVisible);
     }
 }
 
@@ -216,7 +207,7 @@ bool TWinControl::Focused() const {
     if (FImpl->Widget == nullptr) {
         return false;
     }
-    GtkWidget* top = gtk_widget_get_toplevel(FImpl->Widget);
+    GtkWidget* top = gtk_widget_get_toplevel(FImpl->Widget.get());
     if (!GTK_IS_WINDOW(top)) {
         return false;
     }
@@ -229,7 +220,7 @@ void TWinControl::SetFocus() {
     // A control whose widget takes no focus of its own hands it to the first widget inside
     // that does (the browser's view inside the host control); only one with nothing of the
     // kind inside takes it itself.
-    GtkWidget* target = FImpl->Container != nullptr ? FImpl->Container : FImpl->Widget;
+    GtkWidget* target = FImpl->Container != nullptr ? FImpl->Container : FImpl->Widget.get();
     if (gtk_widget_has_focus(target) || gtk_widget_child_focus(target, GTK_DIR_TAB_FORWARD)) {
         return;
     }

@@ -4,6 +4,9 @@
 // own native widget convert between TNativeWidget and GtkWidget here).
 
 #include "forms/WinControl.h"
+#include "forms/gtk/OwnedWidget.h"
+
+#include "base/glib/SignalConnections.h"
 
 #include <gtk/gtk.h>
 
@@ -20,24 +23,24 @@ struct TWinControl::TImpl {
     explicit TImpl(TWinControl& AOwner) : Owner(AOwner) {}
 
     TWinControl& Owner;
-    // The control's outer widget, with our own reference; null while there is none.
-    GtkWidget* Widget = nullptr;
+    // The control's outer widget; none while the control has no handle.
+    TOwnedWidget Widget;
     // The widget that holds child controls (Widget itself or one inside it); may be null.
     GtkWidget* Container = nullptr;
     // On a top-level control: the control that holds the keyboard focus, and whether the
     // focus is on its own widget (not on a widget of another library inside it).
     TWinControl* ActiveControl = nullptr;
     bool ActiveOwnWidget = false;
-    gulong SizeAllocateHandler = 0;
-    gulong SetFocusHandler = 0;
+    // The handlers on Widget and Container, broken when the handle goes.
+    Base::GLib::TSignalConnections Signals;
 
     // The control whose widget is Widget or the nearest ancestor of it.
     static TWinControl* ControlOf(GtkWidget* Focus);
 
     // A top-level's focus moved to Widget (null: to none).
     void FocusWidgetChanged(GtkWidget* Focus);
-    static void OnSizeAllocate(GtkWidget* Area, GdkRectangle* Allocation, gpointer Data);
-    static void OnSetFocus(GtkWindow* Window, GtkWidget* Focus, gpointer Data);
+    // The container got its size (the "size-allocate" handler).
+    void OnSizeAllocate(GdkRectangle* Allocation);
 };
 
 } // namespace Forms

@@ -1,6 +1,10 @@
 #include "forms/WinXCtrls.h"
 #include "forms/gtk/WinControlImpl.h"
 
+#include "base/glib/GLibPtr.h"
+#include "base/glib/GuiPost.h"
+#include "base/glib/Signals.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -90,8 +94,8 @@ void DrawFrame(cairo_t* Cr, TActivityIndicatorType Type, TActivityIndicatorColor
 } // namespace
 
 struct TActivityIndicator::TIndicatorImpl {
-    guint Timer = 0;
-    gint64 Started = 0; // monotonic microseconds when the animation began
+    Base::GLib::TRepeatingTimer Timer; // while the animation runs
+    gint64 Started = 0;                // monotonic microseconds when the animation began
 };
 
 int ActivityIndicatorPixels(TActivityIndicatorSize Size) {
@@ -113,10 +117,7 @@ TActivityIndicator::TActivityIndicator() : FIndicatorImpl(std::make_unique<TIndi
 }
 
 TActivityIndicator::~TActivityIndicator() {
-    if (FIndicatorImpl->Timer != 0) {
-        g_source_remove(FIndicatorImpl->Timer);
-        FIndicatorImpl->Timer = 0;
-    }
+    FIndicatorImpl->Timer.Stop();
     if (HandleAllocated()) {
         DestroyWnd();
     }
@@ -125,9 +126,8 @@ TActivityIndicator::~TActivityIndicator() {
 TNativeWidget* TActivityIndicator::CreateNativeWidget(TNativeWidget*& ClientArea) {
     ClientArea = nullptr;
     GtkWidget* area = gtk_drawing_area_new();
-    g_signal_connect(
-        area, "draw", G_CALLBACK(+[](GtkWidget* Widget, cairo_t* Cr, gpointer Data) -> gboolean {
-            auto* self = static_cast<TActivityIndicator*>(Data);
+    Base::GLib::ConnectSignal<gboolean(GtkWidget*, cairo_t*)>(
+        area, "draw", [self = this](GtkWidget* Widget, cairo_t* Cr) -> gboolean {
             const int size =
                 std::min(gtk_widget_get_allocated_width(Widget), gtk_widget_get_allocated_height(Widget));
             const gint64 now = g_get_monotonic_time();
@@ -137,8 +137,7 @@ TNativeWidget* TActivityIndicator::CreateNativeWidget(TNativeWidget*& ClientArea
                             (gtk_widget_get_allocated_height(Widget) - pixels) / 2.0);
             DrawFrame(Cr, self->FIndicatorType, self->FIndicatorColor, std::min(size, pixels), seconds);
             return FALSE;
-        }),
-        this);
+        });
     return FromGtk(area);
 }
 
@@ -148,10 +147,7 @@ void TActivityIndicator::CreateWnd() {
 }
 
 void TActivityIndicator::DestroyWnd() {
-    if (FIndicatorImpl->Timer != 0) {
-        g_source_remove(FIndicatorImpl->Timer);
-        FIndicatorImpl->Timer = 0;
-    }
+    FIndicatorImpl->Timer.Stop();
     TWinControl::DestroyWnd();
 }
 
@@ -188,26 +184,16 @@ void TActivityIndicator::SetAnimate(bool Value) {
 
 void TActivityIndicator::SetFrameDelay(int Value) {
     FFrameDelay = std::max(10, Value);
-    if (FIndicatorImpl->Timer != 0) {
-        g_source_remove(FIndicatorImpl->Timer);
-        FIndicatorImpl->Timer = 0;
-    }
+    FIndicatorImpl->Timer.Stop();
     UpdateTimer();
 }
 
 void TActivityIndicator::UpdateTimer() {
     const bool run = FAnimate && Visible() && HandleAllocated();
-    if (run && FIndicatorImpl->Timer == 0) {
-        FIndicatorImpl->Timer = g_timeout_add(
-            static_cast<guint>(FFrameDelay),
-            [](gpointer Data) -> gboolean {
-                static_cast<TActivityIndicator*>(Data)->Redraw();
-                return G_SOURCE_CONTINUE;
-            },
-            this);
-    } else if (!run && FIndicatorImpl->Timer != 0) {
-        g_source_remove(FIndicatorImpl->Timer);
-        FIndicatorImpl->Timer = 0;
+    if (run && !FIndicatorImpl->Timer.Running()) {
+        FIndicatorImpl->Timer.Start(static_cast<unsigned>(FFrameDelay), [this] { Redraw(); });
+    } else if (!run) {
+        FIndicatorImpl->Timer.Stop();
     }
 }
 
@@ -220,10 +206,13 @@ void TActivityIndicator::Redraw() {
 TRasterImage TActivityIndicator::RenderFrame(TActivityIndicatorType Type, TActivityIndicatorColor Color,
                                              TActivityIndicatorSize Size, double Seconds) {
     const int pixels = ActivityIndicatorPixels(Size);
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels);
-    cairo_t* cr = cairo_create(surface);
-    DrawFrame(cr, Type, Color, pixels, Seconds);
-    cairo_destroy(cr);
+    const Base::GLib::TOwned<cairo_surface_t, cairo_surface_destroy> owned(
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels));
+    cairo_surface_t* surface = owned.get();
+    {
+        const Base::GLib::TOwned<cairo_t, cairo_destroy> cr(cairo_create(surface));
+        DrawFrame(cr.get(), Type, Color, pixels, Seconds);
+    }
     cairo_surface_flush(surface);
     TRasterImage image;
     image.Width = pixels;
@@ -245,7 +234,6 @@ TRasterImage TActivityIndicator::RenderFrame(TActivityIndicatorType Type, TActiv
                                    (straight((p >> 8) & 0xFF) << 8) | straight(p & 0xFF));
         }
     }
-    cairo_surface_destroy(surface);
     return image;
 }
 

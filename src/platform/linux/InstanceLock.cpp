@@ -4,6 +4,8 @@
 #include "platform/LastError.h"
 #include "platform/linux/FileDescriptor.h"
 
+#include "base/glib/GLibPtr.h"
+
 #include <glib.h>
 
 #include <cerrno>
@@ -113,10 +115,9 @@ std::string InstanceLockFileName(const std::string& Name) {
                            c == '.' || c == '-' || c == '_';
         readable += plain ? c : '_';
     }
-    gchar* digest = g_compute_checksum_for_data(G_CHECKSUM_SHA256,
-                                                reinterpret_cast<const guchar*>(Name.data()), Name.size());
-    const std::string hex(digest, DigestPart);
-    g_free(digest);
+    const Base::GLib::TGString digest(g_compute_checksum_for_data(
+        G_CHECKSUM_SHA256, reinterpret_cast<const guchar*>(Name.data()), Name.size()));
+    const std::string hex(digest.get(), DigestPart);
     // The digest tells apart names that read the same ("a/b" and "a_b"); the readable part
     // never starts with a dot, so the file is neither hidden nor "." or "..".
     return "id-" + readable + "-" + hex + ".lock";

@@ -3,6 +3,8 @@
 #include "platform/LastError.h"
 #include "platform/linux/FileDescriptor.h"
 
+#include "base/glib/GLibPtr.h"
+
 #include <glib.h>
 
 #include <cerrno>
@@ -11,7 +13,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/close_range.h>
-#include <memory>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/stat.h>
@@ -24,11 +25,6 @@ extern char** environ;
 namespace Platform {
 
 namespace {
-
-struct TGErrorFree {
-    void operator()(GError* e) const { g_error_free(e); }
-};
-using TGErrorPtr = std::unique_ptr<GError, TGErrorFree>;
 
 // A NULL-terminated char* array over strings that outlive it.
 std::vector<char*> MakeArgv(const std::vector<std::string>& argv) {
@@ -58,13 +54,12 @@ bool Spawn(const std::vector<std::string>& argv, GSpawnFlags flags, const char* 
         return false;
     }
     std::vector<char*> args = MakeArgv(argv);
-    GError* raw = nullptr;
+    Base::GLib::TGErrorOut error;
     const gboolean ok = g_spawn_async_with_fds(workingDir, args.data(), nullptr,
                                                static_cast<GSpawnFlags>(flags | G_SPAWN_SEARCH_PATH), setup,
-                                               nullptr, pid, stdinFd, outFd, outFd, &raw);
-    TGErrorPtr error(raw);
+                                               nullptr, pid, stdinFd, outFd, outFd, error.Out());
     if (!ok) {
-        SetLastErrorText(error ? error->message : "The program could not be started");
+        SetLastErrorText(error ? error.Message() : "The program could not be started");
         return false;
     }
     return true;
@@ -333,7 +328,7 @@ std::optional<int> SpawnAndWaitPumping(const std::vector<std::string>& Argv,
 }
 
 std::string FindProgramInPath(const std::string& Name) {
-    std::unique_ptr<gchar, decltype(&g_free)> found(g_find_program_in_path(Name.c_str()), &g_free);
+    const Base::GLib::TGString found(g_find_program_in_path(Name.c_str()));
     return found ? std::string(found.get()) : std::string();
 }
 

@@ -2,10 +2,11 @@
 
 #include "platform/LastError.h"
 
+#include "base/glib/GLibPtr.h"
+
 #include <gio/gio.h>
 
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -13,32 +14,23 @@ namespace Platform {
 
 namespace {
 
-struct TGErrorFree {
-    void operator()(GError* e) const { g_error_free(e); }
-};
-using TGErrorPtr = std::unique_ptr<GError, TGErrorFree>;
-struct TUnref {
-    void operator()(gpointer o) const { g_object_unref(o); }
-};
-struct TVariantUnref {
-    void operator()(GVariant* v) const { g_variant_unref(v); }
-};
-using TVariantPtr = std::unique_ptr<GVariant, TVariantUnref>;
+using Base::GLib::TGErrorOut;
+using Base::GLib::TGVariant;
 
 constexpr const char* Login1 = "org.freedesktop.login1";
 constexpr const char* ManagerPath = "/org/freedesktop/login1";
 constexpr const char* ManagerInterface = "org.freedesktop.login1.Manager";
 
-TVariantPtr Call(GDBusConnection* bus, const char* method, GVariant* args, const GVariantType* replyType) {
-    GError* raw = nullptr;
-    TVariantPtr reply(g_dbus_connection_call_sync(bus, Login1, ManagerPath, ManagerInterface, method, args,
-                                                  replyType, G_DBUS_CALL_FLAGS_NONE, 25000, nullptr, &raw));
-    TGErrorPtr error(raw);
+TGVariant Call(GDBusConnection* bus, const char* method, GVariant* args, const GVariantType* replyType) {
+    TGErrorOut error;
+    TGVariant reply(g_dbus_connection_call_sync(bus, Login1, ManagerPath, ManagerInterface, method, args,
+                                                replyType, G_DBUS_CALL_FLAGS_NONE, 25000, nullptr,
+                                                error.Out()));
     if (!reply) {
         if (error) {
-            g_dbus_error_strip_remote_error(error.get());
+            g_dbus_error_strip_remote_error(error.Get());
         }
-        SetLastErrorText(error ? error->message : "The session manager did not answer");
+        SetLastErrorText(error ? error.Message() : "The session manager did not answer");
     }
     return reply;
 }
@@ -48,52 +40,51 @@ std::string CurrentSessionId(GDBusConnection* bus) {
     if (const char* id = std::getenv("XDG_SESSION_ID"); id != nullptr && id[0] != '\0') {
         return id;
     }
-    TVariantPtr path = Call(bus, "GetSessionByPID", g_variant_new("(u)", static_cast<guint32>(getpid())),
-                            G_VARIANT_TYPE("(o)"));
+    const TGVariant path = Call(bus, "GetSessionByPID", g_variant_new("(u)", static_cast<guint32>(getpid())),
+                                G_VARIANT_TYPE("(o)"));
     if (!path) {
         return {};
     }
     const gchar* objectPath = nullptr;
     g_variant_get(path.get(), "(&o)", &objectPath);
-    GError* raw = nullptr;
-    TVariantPtr id(
-        g_dbus_connection_call_sync(bus, Login1, objectPath, "org.freedesktop.DBus.Properties", "Get",
-                                    g_variant_new("(ss)", "org.freedesktop.login1.Session", "Id"),
-                                    G_VARIANT_TYPE("(v)"), G_DBUS_CALL_FLAGS_NONE, 25000, nullptr, &raw));
-    TGErrorPtr error(raw);
+    TGErrorOut error;
+    const TGVariant id(g_dbus_connection_call_sync(
+        bus, Login1, objectPath, "org.freedesktop.DBus.Properties", "Get",
+        g_variant_new("(ss)", "org.freedesktop.login1.Session", "Id"), G_VARIANT_TYPE("(v)"),
+        G_DBUS_CALL_FLAGS_NONE, 25000, nullptr, error.Out()));
     if (!id) {
-        SetLastErrorText(error ? error->message : "No session");
+        SetLastErrorText(error ? error.Message() : "No session");
         return {};
     }
-    GVariant* inner = nullptr;
-    g_variant_get(id.get(), "(v)", &inner);
-    TVariantPtr holder(inner);
-    return g_variant_is_of_type(inner, G_VARIANT_TYPE_STRING)
-               ? std::string(g_variant_get_string(inner, nullptr))
+    GVariant* raw = nullptr;
+    g_variant_get(id.get(), "(v)", &raw);
+    const TGVariant inner(raw);
+    return g_variant_is_of_type(inner.get(), G_VARIANT_TYPE_STRING)
+               ? std::string(g_variant_get_string(inner.get(), nullptr))
                : std::string();
 }
 
 } // namespace
 
 bool EndSession(TSessionEnd How) {
-    GError* raw = nullptr;
-    std::unique_ptr<GDBusConnection, TUnref> bus(g_bus_get_sync(G_BUS_TYPE_SYSTEM, nullptr, &raw));
-    TGErrorPtr error(raw);
+    TGErrorOut error;
+    const auto bus = Base::GLib::TGObjectPtr<GDBusConnection>::Adopt(
+        g_bus_get_sync(G_BUS_TYPE_SYSTEM, nullptr, error.Out()));
     if (!bus) {
-        SetLastErrorText(error ? error->message : "The system bus is not available");
+        SetLastErrorText(error ? error.Message() : "The system bus is not available");
         return false;
     }
     switch (How) {
     case TSessionEnd::Reboot:
-        return Call(bus.get(), "Reboot", g_variant_new("(b)", FALSE), nullptr) != nullptr;
+        return Call(bus.Get(), "Reboot", g_variant_new("(b)", FALSE), nullptr) != nullptr;
     case TSessionEnd::PowerOff:
-        return Call(bus.get(), "PowerOff", g_variant_new("(b)", FALSE), nullptr) != nullptr;
+        return Call(bus.Get(), "PowerOff", g_variant_new("(b)", FALSE), nullptr) != nullptr;
     case TSessionEnd::Logoff: {
-        const std::string id = CurrentSessionId(bus.get());
+        const std::string id = CurrentSessionId(bus.Get());
         if (id.empty()) {
             return false;
         }
-        return Call(bus.get(), "TerminateSession", g_variant_new("(s)", id.c_str()), nullptr) != nullptr;
+        return Call(bus.Get(), "TerminateSession", g_variant_new("(s)", id.c_str()), nullptr) != nullptr;
     }
     }
     return false;

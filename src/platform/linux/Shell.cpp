@@ -2,27 +2,22 @@
 
 #include "platform/LastError.h"
 
+#include "base/glib/GLibPtr.h"
+
 #include <gio/gio.h>
 
 #include <filesystem>
-#include <memory>
 
 namespace Platform {
 
 namespace {
 
-struct TGErrorFree {
-    void operator()(GError* e) const { g_error_free(e); }
-};
-using TGErrorPtr = std::unique_ptr<GError, TGErrorFree>;
-
-template <typename T>
-struct TObjectUnref {
-    void operator()(T* o) const { g_object_unref(o); }
-};
+using Base::GLib::TGErrorOut;
+using Base::GLib::TGObjectPtr;
+using Base::GLib::TGString;
 
 std::string FileUri(const std::string& path) {
-    std::unique_ptr<gchar, decltype(&g_free)> uri(g_filename_to_uri(path.c_str(), nullptr, nullptr), &g_free);
+    const TGString uri(g_filename_to_uri(path.c_str(), nullptr, nullptr));
     return uri ? std::string(uri.get()) : std::string();
 }
 
@@ -35,17 +30,16 @@ std::string AbsolutePath(const std::string& path) {
 } // namespace
 
 bool LooksLikeUri(const std::string& Text) {
-    std::unique_ptr<char, decltype(&g_free)> scheme(g_uri_parse_scheme(Text.c_str()), &g_free);
+    const TGString scheme(g_uri_parse_scheme(Text.c_str()));
     // A one-letter scheme would be a Windows drive; such paths are not URIs here either.
     return scheme != nullptr && std::string(scheme.get()).size() > 1;
 }
 
 bool LaunchDefaultForUri(const std::string& Uri) {
-    GError* raw = nullptr;
-    const gboolean ok = g_app_info_launch_default_for_uri(Uri.c_str(), nullptr, &raw);
-    TGErrorPtr error(raw);
+    TGErrorOut error;
+    const gboolean ok = g_app_info_launch_default_for_uri(Uri.c_str(), nullptr, error.Out());
     if (!ok) {
-        SetLastErrorText(error ? error->message : "No application is registered for this document");
+        SetLastErrorText(error ? error.Message() : "No application is registered for this document");
     }
     return ok != FALSE;
 }
@@ -63,20 +57,17 @@ bool LaunchDefaultForPath(const std::string& Path) {
 bool ShowItemInFileManager(const std::string& Path) {
     const std::string abs = AbsolutePath(Path);
     const std::string uri = FileUri(abs);
-    GError* raw = nullptr;
-    std::unique_ptr<GDBusConnection, TObjectUnref<GDBusConnection>> bus(
-        g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &raw));
-    TGErrorPtr busError(raw);
+    TGErrorOut busError;
+    const auto bus =
+        TGObjectPtr<GDBusConnection>::Adopt(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, busError.Out()));
     if (bus && !uri.empty()) {
         const gchar* uris[] = {uri.c_str(), nullptr};
-        raw = nullptr;
-        GVariant* reply = g_dbus_connection_call_sync(
-            bus.get(), "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+        TGErrorOut callError;
+        const Base::GLib::TGVariant reply(g_dbus_connection_call_sync(
+            bus.Get(), "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
             "org.freedesktop.FileManager1", "ShowItems", g_variant_new("(^ass)", uris, ""), nullptr,
-            G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &raw);
-        TGErrorPtr callError(raw);
-        if (reply != nullptr) {
-            g_variant_unref(reply);
+            G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, callError.Out()));
+        if (reply) {
             return true;
         }
     }
@@ -85,19 +76,17 @@ bool ShowItemInFileManager(const std::string& Path) {
 }
 
 bool LaunchDefaultImageEditor(const std::string& Path) {
-    std::unique_ptr<GAppInfo, TObjectUnref<GAppInfo>> app(
-        g_app_info_get_default_for_type("image/png", FALSE));
+    const auto app = TGObjectPtr<GAppInfo>::Adopt(g_app_info_get_default_for_type("image/png", FALSE));
     if (!app) {
         SetLastErrorText("No image editor is installed");
         return false;
     }
-    std::unique_ptr<GFile, TObjectUnref<GFile>> file(g_file_new_for_path(AbsolutePath(Path).c_str()));
-    GList list{file.get(), nullptr, nullptr};
-    GError* raw = nullptr;
-    const gboolean ok = g_app_info_launch(app.get(), &list, nullptr, &raw);
-    TGErrorPtr error(raw);
+    const auto file = TGObjectPtr<GFile>::Adopt(g_file_new_for_path(AbsolutePath(Path).c_str()));
+    GList list{file.Get(), nullptr, nullptr};
+    TGErrorOut error;
+    const gboolean ok = g_app_info_launch(app.Get(), &list, nullptr, error.Out());
     if (!ok) {
-        SetLastErrorText(error ? error->message : "The image editor could not be started");
+        SetLastErrorText(error ? error.Message() : "The image editor could not be started");
     }
     return ok != FALSE;
 }

@@ -2,6 +2,9 @@
 
 #include "platform/LastError.h"
 
+#include "base/VirtualKeys.h"
+#include "base/glib/GLibPtr.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -15,80 +18,6 @@
 #include <unistd.h>
 
 namespace Platform {
-
-namespace {
-
-struct TKeyFileFree {
-    void operator()(GKeyFile* k) const { g_key_file_free(k); }
-};
-
-KeySym KeySymForVirtualKey(unsigned vk) {
-    if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) {
-        return vk >= 'A' ? XK_a + (vk - 'A') : XK_0 + (vk - '0');
-    }
-    if (vk >= 0x70 && vk <= 0x87) {
-        return XK_F1 + (vk - 0x70);
-    }
-    if (vk >= 0x60 && vk <= 0x69) {
-        return XK_KP_0 + (vk - 0x60);
-    }
-    switch (vk) {
-    case 0x08:
-        return XK_BackSpace;
-    case 0x09:
-        return XK_Tab;
-    case 0x0D:
-        return XK_Return;
-    case 0x10:
-        return XK_Shift_L;
-    case 0x11:
-        return XK_Control_L;
-    case 0x12:
-        return XK_Alt_L;
-    case 0x13:
-        return XK_Pause;
-    case 0x14:
-        return XK_Caps_Lock;
-    case 0x1B:
-        return XK_Escape;
-    case 0x20:
-        return XK_space;
-    case 0x21:
-        return XK_Page_Up;
-    case 0x22:
-        return XK_Page_Down;
-    case 0x23:
-        return XK_End;
-    case 0x24:
-        return XK_Home;
-    case 0x25:
-        return XK_Left;
-    case 0x26:
-        return XK_Up;
-    case 0x27:
-        return XK_Right;
-    case 0x28:
-        return XK_Down;
-    case 0x2C:
-        return XK_Print;
-    case 0x2D:
-        return XK_Insert;
-    case 0x2E:
-        return XK_Delete;
-    case 0x5B:
-        return XK_Super_L;
-    case 0x5D:
-        return XK_Menu;
-    case 0x90:
-        return XK_Num_Lock;
-    case 0x91:
-        return XK_Scroll_Lock;
-    default:
-        return NoSymbol;
-    }
-}
-
-} // namespace
 
 std::string HostName() {
     char name[HOST_NAME_MAX + 1] = {};
@@ -118,18 +47,16 @@ std::string ShortcutTarget(const std::string& Path) {
                    ? target.string()
                    : (std::filesystem::path(Path).parent_path() / target).lexically_normal().string();
     }
-    std::unique_ptr<GKeyFile, TKeyFileFree> keys(g_key_file_new());
+    const Base::GLib::TGKeyFile keys(g_key_file_new());
     if (!g_key_file_load_from_file(keys.get(), Path.c_str(), G_KEY_FILE_NONE, nullptr)) {
         return {};
     }
     constexpr const char* group = "Desktop Entry";
-    std::unique_ptr<gchar, decltype(&g_free)> url(g_key_file_get_string(keys.get(), group, "URL", nullptr),
-                                                  &g_free);
+    const Base::GLib::TGString url(g_key_file_get_string(keys.get(), group, "URL", nullptr));
     if (url) {
         return url.get();
     }
-    std::unique_ptr<gchar, decltype(&g_free)> exec(g_key_file_get_string(keys.get(), group, "Exec", nullptr),
-                                                   &g_free);
+    const Base::GLib::TGString exec(g_key_file_get_string(keys.get(), group, "Exec", nullptr));
     if (!exec) {
         return {};
     }
@@ -138,7 +65,7 @@ std::string ShortcutTarget(const std::string& Path) {
     if (!g_shell_parse_argv(exec.get(), &argc, &argv, nullptr)) {
         return {};
     }
-    std::unique_ptr<gchar*, decltype(&g_strfreev)> args(argv, &g_strfreev);
+    const Base::GLib::TGStrv args(argv);
     return argc > 0 ? std::string(argv[0]) : std::string();
 }
 
@@ -148,7 +75,7 @@ bool PressVirtualKey(unsigned VirtualKey) {
         SetLastErrorText("No display");
         return false;
     }
-    const KeySym sym = KeySymForVirtualKey(VirtualKey);
+    const KeySym sym = Base::KeySymOfVirtualKey(VirtualKey);
     const KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(display.get(), sym);
     if (code == 0) {
         SetLastErrorText("Unknown key");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "forms/StyleDefinition.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,37 +11,10 @@
 
 namespace Shared {
 
-struct TStyleColor {
-    std::uint8_t R = 0;
-    std::uint8_t G = 0;
-    std::uint8_t B = 0;
-    std::uint8_t A = 255;
-
-    bool operator==(const TStyleColor&) const = default;
-    // "#rrggbb" (or "#rrggbbaa" when not opaque).
-    std::string ToHex() const;
-    // Accepts "#rrggbb" and "#rrggbbaa", hex digits in either case.
-    static std::optional<TStyleColor> FromHex(std::string_view Text);
-};
-
-// The five texts every style resource starts with.
-struct TStyleHeader {
-    std::string Name;
-    std::string Version;
-    std::string Author;
-    std::string Email;
-    std::string Url;
-};
-
-// A visual style as the style engine draws it: named palette colours and the GTK CSS built
-// from them (the CSS already defines every palette colour as @vtr_<key>).
-struct TStyleDefinition {
-    TStyleHeader Header;
-    std::vector<std::pair<std::string, TStyleColor>> Palette;
-    std::string Css;
-
-    std::optional<TStyleColor> Color(std::string_view Key) const;
-};
+// The style description is the toolkit's; a resource is one way to store it.
+using TStyleColor = Forms::TStyleColor;
+using TStyleHeader = Forms::TStyleHeader;
+using TStyleDefinition = Forms::TStyleDefinition;
 
 // A style resource: the 13 ASCII characters "VCL_STYLE 2.0", then a zlib stream holding the
 // five header texts (each a 32-bit little-endian count of UTF-16 units and the units), then

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <stdexcept>
@@ -147,6 +148,37 @@ TEST(GuiPost, APostedCallRunsOnceAndItsDataGoesEvenWhenTheLoopNeverRunsIt) {
     Base::GLib::PostToGuiThread([] { throw std::runtime_error("posted failure"); });
     while (g_main_context_iteration(nullptr, FALSE)) {
     }
+}
+
+TEST(GuiPost, ARepeatingTimerTicksUntilItStopsOrGoesAndItsDataGoesWithIt) {
+    auto ticks = std::make_shared<int>(0);
+    const auto runUntil = [](const std::function<bool()>& done) {
+        const gint64 end = g_get_monotonic_time() + 2 * G_USEC_PER_SEC;
+        while (!done() && g_get_monotonic_time() < end) {
+            g_main_context_iteration(nullptr, TRUE);
+        }
+    };
+    {
+        Base::GLib::TRepeatingTimer timer;
+        timer.Start(1, [ticks] { ++*ticks; });
+        EXPECT_TRUE(timer.Running());
+        runUntil([&] { return *ticks >= 3; });
+        EXPECT_GE(*ticks, 3);
+        // Started anew: the first callable goes at once.
+        timer.Start(1, [ticks] { *ticks += 100; });
+        EXPECT_EQ(ticks.use_count(), 2);
+        timer.Stop();
+        EXPECT_FALSE(timer.Running());
+        EXPECT_EQ(ticks.use_count(), 1);
+        timer.Start(1, [ticks] { ++*ticks; });
+    } // gone while running
+    EXPECT_EQ(ticks.use_count(), 1);
+    const int seen = *ticks;
+    const gint64 end = g_get_monotonic_time() + 30 * 1000;
+    while (g_get_monotonic_time() < end) {
+        g_main_context_iteration(nullptr, FALSE);
+    }
+    EXPECT_EQ(*ticks, seen);
 }
 
 TEST(Signals, AHandlerThatThrowsStopsAtTheBoundaryAndItsDataGoesWithTheConnection) {

@@ -6,6 +6,7 @@
 #include "StyleNames.h"
 
 #include "forms/StyleManager.h"
+#include "shared/styles/StyleCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,10 @@ constexpr int SetTheme = 80003;
 
 class ThemesBridge : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(Forms::TStyleManager::TrySetStyle("Windows", false)); }
+    void SetUp() override {
+        Shared::RegisterStyleCatalogue();
+        ASSERT_TRUE(Forms::TStyleManager::TrySetStyle("Windows", false));
+    }
     void TearDown() override { Forms::TStyleManager::TrySetStyle("Windows", false); }
 };
 

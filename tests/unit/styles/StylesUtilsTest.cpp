@@ -1,5 +1,6 @@
 #include "shared/styles/StylesUtils.h"
 #include "forms/StyleManager.h"
+#include "shared/styles/StyleCatalogue.h"
 
 #include "StyleNames.h"
 
@@ -29,10 +30,17 @@ private:
     bool FOk = false;
 };
 
+// The program hands its styles over at start; so does every test here.
+class StylesUtilsList : public testing::Test {
+protected:
+    void SetUp() override { Shared::RegisterStyleCatalogue(); }
+};
+
 // Collects what the style manager would show in its error box.
 class StylesUtilsTest : public testing::Test {
 protected:
     void SetUp() override {
+        Shared::RegisterStyleCatalogue();
         Forms::TStyleManager::SetErrorPresenter([this](const std::string& text) { Shown.push_back(text); });
     }
     void TearDown() override { Forms::TStyleManager::SetErrorPresenter(nullptr); }
@@ -42,7 +50,7 @@ protected:
 
 } // namespace
 
-TEST(StylesUtilsList, SortedListIsTheSameFortyNamesInEveryLocale) {
+TEST_F(StylesUtilsList, SortedListIsTheSameFortyNamesInEveryLocale) {
     for (const char* locale : {"C", "C.UTF-8", "en_US.UTF-8", "de_DE.UTF-8"}) {
         const TLocale use(locale);
         ASSERT_TRUE(use.Ok()) << locale << " is not installed (scripts/setup.sh generates it)";
@@ -52,7 +60,7 @@ TEST(StylesUtilsList, SortedListIsTheSameFortyNamesInEveryLocale) {
     }
 }
 
-TEST(StylesUtilsList, UnsortedListStartsWithTheSystemStyle) {
+TEST_F(StylesUtilsList, UnsortedListStartsWithTheSystemStyle) {
     std::vector<std::string> list = {"left over"};
     TStylesUtils::GetAvailables(list, false);
     ASSERT_EQ(list.size(), 40u);
