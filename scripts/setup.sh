@@ -14,6 +14,9 @@ PACKAGES=(
   gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
   # 64-bit Wine for the check that Windows' resource functions read rewritten executables.
   wine wine64
+  # Debian packages of packed applications are checked with lintian; SVG icons are drawn through
+  # librsvg's image loader.
+  lintian librsvg2-common
 )
 
 SUDO=()

@@ -6,6 +6,7 @@
 #include "platform/PrivateFiles.h"
 #include "runtime/LocalizedMessages.h"
 #include "runtime/StartupGates.h"
+#include "runtime/WindowIdentity.h"
 #include "shared/archive/ArchiveConventions.h"
 #include "shared/archive/Stream.h"
 #include "shared/config/AppIdentity.h"
@@ -97,6 +98,9 @@ void InitializeRuntime() {
     if (const std::string fault = Shared::CheckAppID(AppID); !fault.empty()) {
         throw std::runtime_error("This application cannot start: " + fault + ".");
     }
+    // From here on windows appear (the gates', the main window): each carries the application's
+    // class and icon.
+    ApplyApplicationIdentity();
 
     const std::string theme = ProjectINI->ReadString("App", "Theme", "Windows");
     if (theme != "Windows") {

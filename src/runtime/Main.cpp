@@ -9,6 +9,7 @@
 #include "platform/InstanceLock.h"
 #include "runtime/ExeZipLoader.h"
 #include "runtime/MainForm.h"
+#include "runtime/WindowIdentity.h"
 #include "shared/config/ProgramParams.h"
 #include "shared/styles/StyleCatalogue.h"
 #include "shared/system/SysUtils.h"
@@ -37,6 +38,7 @@ int RunApplication() {
     using namespace Runtime;
     Forms::TApplication& application = Forms::Application();
     application.Initialize();
+    ApplyRuntimeIcon();
     Platform::SetGuiExceptionHandler([](std::exception_ptr error) {
         try {
             std::rethrow_exception(error);

@@ -12,13 +12,16 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from vtr_e2e import BIN_DIR, E2ETestCase, outer_geometry, run, wait_until, window_name  # noqa: E402
+from vtr_e2e import (BIN_DIR, E2ETestCase, expected_window_class, outer_geometry, run, wait_until,  # noqa: E402
+                     window_class, window_icons, window_name)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 STAND_INS = os.path.join(HERE, "stand-ins")
 TEST_ENGINE = os.environ["VTR_TEST_ENGINE"]
 SCREENSHOTS = os.environ.get("VTR_SCREENSHOT_DIR", tempfile.gettempdir())
 WEBKIT_HELPERS = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1"
+# A 32 x 32 red PNG: the application's icon where a test gives one.
+RED_PNG = os.path.join(HERE, "..", "fixtures", "icons", "red.png")
 
 # Window titles of the message dialogs in each language: (error, confirm).
 TITLES = {
@@ -80,6 +83,14 @@ def click_close_box(wid):
     run("xdotool", "mousemove", "--sync", str(x + w - right - top // 2), str(y + top // 2), "click", "1")
 
 
+def assert_carries_the_applications_identity(test, app, wid):
+    """The window has the class made from the application's ID and the red icon."""
+    test.assertEqual(window_class(wid), (expected_window_class(app.id),) * 2)
+    icons = window_icons(wid)
+    test.assertEqual(list(icons), [(32, 32)], window_name(wid))
+    test.assertEqual(icons[(32, 32)][16 * 32 + 16], 0xFFFF0000)
+
+
 def processes_of(exe):
     return [int(p) for p in run("pgrep", "-f", "^" + exe + "( |$)").stdout.split()]
 
@@ -99,6 +110,8 @@ class BareRuntimeTest(E2ETestCase):
                 try:
                     expected = TITLES.get(code, TITLES["en"])[0]
                     wid = wait_window(proc, expected)
+                    # Before any application is known, the windows carry the vtr icon.
+                    self.assertEqual(sorted(w for w, h in window_icons(wid)), [16, 24, 32, 48, 64, 128, 256])
                     screenshot("e2e-dialog5-" + code)
                     key("Return")
                     self.assertEqual(proc.wait(timeout=20), 0)
@@ -113,8 +126,8 @@ class BareRuntimeTest(E2ETestCase):
 class RuntimeGateTest(E2ETestCase):
     """The browser-runtime gate, with the test engine reporting no usable browser."""
 
-    def pack_gate(self, ini=None, installer="installer-fails.sh"):
-        args = ["--engine", TEST_ENGINE]
+    def pack_gate(self, ini=None, installer="installer-fails.sh", icon=None):
+        args = ["--engine", TEST_ENGINE] + (["--icon", icon] if icon else [])
         if installer:
             args += ["--installer", os.path.join(STAND_INS, installer)]
         return self.pack(dict({"IndexHtml": "ready.html"}, **(ini or {})), pack_args=args)
@@ -161,11 +174,13 @@ class RuntimeGateTest(E2ETestCase):
                 self.assertFalse(os.path.exists(app.path("pkexec-log")), "the installer ran")
 
     def test_failed_installation_shows_the_splash_then_dialog_9(self):
-        app = self.pack_gate({"InstallIndicatorType": "2"})
+        app = self.pack_gate({"InstallIndicatorType": "2"}, icon=RED_PNG)
         proc = self.start_gate(app, "zh_CN.UTF-8")
-        wait_window(proc, "确认")
+        # Every window of the gate carries the application's icon and class: dialogs and splash.
+        assert_carries_the_applications_identity(self, app, wait_window(proc, "确认"))
         key("Return")
         splash = wait_window(proc, "EdgeInstallerForm")
+        assert_carries_the_applications_identity(self, app, splash)
         installer = os.path.join(self.data_folder(app), "WebView2Installer.exe")
         self.assertTrue(wait_until(lambda: os.path.exists(app.path("installer-args"))))
         # Elevated through pkexec (found on PATH), with "/silent" and "/install" as two arguments.
@@ -185,7 +200,7 @@ class RuntimeGateTest(E2ETestCase):
         self.assertIsNone(proc.poll())
         # The installer ends without installing anything.
         open(app.path("installer-go"), "w").close()
-        wait_window(proc, "错误")
+        assert_carries_the_applications_identity(self, app, wait_window(proc, "错误"))
         screenshot("e2e-dialog9-zh")
         key("Return")
         self.assertEqual(proc.wait(timeout=20), 0)
@@ -250,13 +265,14 @@ class RuntimeGateTest(E2ETestCase):
 class PasswordGateTest(E2ETestCase):
     """The password dialog, with the real engine behind it."""
 
-    def pack_password(self):
-        return self.pack({"IndexHtml": "ready.html", "Password": "abc"})
+    def pack_password(self, *pack_args):
+        return self.pack({"IndexHtml": "ready.html", "Password": "abc"}, pack_args=pack_args)
 
     def test_typing_the_password_opens_the_application(self):
-        app = self.pack_password()
+        app = self.pack_password("--icon", RED_PNG)
         proc = app.start()
         wid = wait_window(proc, "vtr e2e")
+        assert_carries_the_applications_identity(self, app, wid)
         screenshot("e2e-password-dialog")
         run("xdotool", "type", "--delay", "50", "ab")
         time.sleep(0.5)

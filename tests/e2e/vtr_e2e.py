@@ -108,6 +108,31 @@ def window_name(wid):
     return run("xdotool", "getwindowname", wid).stdout.strip()
 
 
+def window_class(wid):
+    """WM_CLASS of a window as (name, class), or None."""
+    m = re.search(r'= "(.*)", "(.*)"', run("xprop", "-id", wid, "WM_CLASS").stdout)
+    return m.groups() if m else None
+
+
+def window_icons(wid):
+    """The pictures of a window's _NET_WM_ICON: {(width, height): [0xAARRGGBB, ...]} in their order."""
+    out = run("xprop", "-id", wid, "-notype", "-f", "_NET_WM_ICON", "32c", "=$0+", "_NET_WM_ICON").stdout
+    if "=" not in out:
+        return {}
+    values = [int(v) for v in out.split("=", 1)[1].split(",") if v.strip()]
+    icons, at = {}, 0
+    while at + 2 <= len(values):
+        width, height = values[at], values[at + 1]
+        icons[(width, height)] = values[at + 2:at + 2 + width * height]
+        at += 2 + width * height
+    return icons
+
+
+def expected_window_class(app_id):
+    """The class the runtime makes from an application ID: every other byte becomes "_"."""
+    return re.sub(rb"[^A-Za-z0-9._-]", b"_", app_id.encode()).decode()
+
+
 def wait_until(predicate, timeout=20, interval=0.1):
     deadline = time.time() + timeout
     while time.time() < deadline:

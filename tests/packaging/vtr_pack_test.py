@@ -5,6 +5,7 @@ and that bad input is refused with a clear message and leaves no file behind."""
 
 import argparse
 import os
+import re
 import shutil
 import stat
 import subprocess
@@ -189,7 +190,11 @@ class PackTest(unittest.TestCase):
             self.assertEqual(f.read(), data)
 
     def test_branding_what_cannot_carry_it_is_refused(self):
-        cases = [("an ELF runtime", ARGS.lister, ("--icon", self.installer), "not a Windows (PE) executable")]
+        cases = [
+            ("version strings for an ELF runtime", ARGS.lister, ("--product-name", "X"), "add --deb DIR"),
+            ("an ELF runtime's icon that is no image", ARGS.lister, ("--icon", self.installer),
+             "is not a PNG, SVG or ICO image"),
+        ]
         if ARGS.pe_resources:
             plain = os.path.join(ARGS.pe_resources, "plain.exe")
             branded = os.path.join(ARGS.pe_resources, "branded.exe")
@@ -216,7 +221,8 @@ class PackTest(unittest.TestCase):
                    "--window-style", "--window-border", "--window-state", "--window-order", "--dynamic-app-title",
                    "--quiet", "--help", "--version", "--icon", "--company-name", "--file-description",
                    "--file-version", "--internal-name", "--legal-copyright", "--legal-trademarks",
-                   "--original-file-name", "--program-id", "--product-name", "--product-version", "--comments"]
+                   "--original-file-name", "--program-id", "--product-name", "--product-version", "--comments",
+                   "--deb", "--maintainer"]
         for option in options:
             self.assertIn(option + " ", r.stdout)
         self.assertIn("ZipCrypto", r.stdout)
@@ -230,6 +236,112 @@ class PackTest(unittest.TestCase):
             z.setpassword(PASSWORD)
             self.assertEqual(z.read("vtr.ini"), ini)
             self.assertEqual(z.namelist()[2:5], ["web/", "web/app/", "web/app/caf\u00e9/".encode().decode("cp437")])
+
+    def test_ini_file_values_the_runtime_would_not_read_are_warned_about(self):
+        ini = (b"[App]\r\nID=com.example.ini\r\nName=From File\r\nDirName=app\r\nAllowZoom=true\r\n"
+               b"Width=1024px\r\nWindowBorder=7\r\nHeight=700\r\n")
+        path = self.write(os.path.join(self.dir, "vtr.ini"), ini)
+        r = self.pack("--ini", path, keys=False)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        warnings = [line for line in r.stderr.splitlines() if line.startswith("vtr-pack: warning: vtr.ini: ")]
+        self.assertEqual(len(warnings), 3, r.stderr)
+        for text, warning in zip(("AllowZoom=true", "Width=1024px", "WindowBorder=7"), warnings):
+            self.assertIn(text, warning)
+        with zipfile.ZipFile(os.path.join(self.out, "app")) as z:
+            z.setpassword(PASSWORD)
+            self.assertEqual(z.read("vtr.ini"), ini)
+
+    DEB = ("--product-version", "1.2.3", "--maintainer", "Jane Doe <jane@example.org>")
+
+    def test_deb_package_holds_the_application_and_is_reproducible(self):
+        debs = os.path.join(self.dir, "debs")
+        os.makedirs(debs)
+        svg = self.write(os.path.join(self.dir, "icon.svg"),
+                         b'<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 8 8"><rect width="8" height="8"/></svg>')
+        r = self.pack("--deb", debs, "--icon", svg, "--file-description", "A test application",
+                      "--comments", "Tests the package.", "--product-name", "Not used", *self.DEB)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        deb = os.path.join(debs, "com.example.test_1.2.3_amd64.deb")
+        self.assertIn("wrote " + deb, r.stdout)
+        self.assertIn("--product-name sets a Windows executable's version information", r.stderr)
+        self.assertEqual(os.listdir(debs), [os.path.basename(deb)])
+
+        field = lambda name: subprocess.run(["dpkg-deb", "-f", deb, name], capture_output=True, text=True,
+                                            check=True).stdout.strip()
+        self.assertEqual(field("Package"), "com.example.test")
+        self.assertEqual(field("Version"), "1.2.3")
+        self.assertEqual(field("Architecture"), "amd64")
+        self.assertEqual(field("Maintainer"), "Jane Doe <jane@example.org>")
+        self.assertEqual(field("Description"), "A test application\n Tests the package.")
+        for dependency in ("libgtk-3-0", "libwebkit2gtk-4.1-0", "librsvg2-common"):
+            self.assertIn(dependency, field("Depends"))
+        # No maintainer scripts: installing adds the package's files and nothing else.
+        info = subprocess.run(["dpkg-deb", "-I", deb], capture_output=True, text=True, check=True).stdout
+        self.assertNotRegex(info, r"\b(pre|post)(inst|rm)\b")
+
+        listing = subprocess.run(["dpkg-deb", "-c", deb], capture_output=True, text=True, check=True).stdout
+        entries = {line.split()[5]: line for line in listing.splitlines()}
+        self.assertTrue(entries["./opt/com.example.test/app"].startswith("-rwxr-xr-x root/root"))
+        self.assertIn("./usr/bin/app -> /opt/com.example.test/app", listing)
+        for path in ("./usr/share/applications/com.example.test.desktop",
+                     "./usr/share/icons/hicolor/scalable/apps/com.example.test.svg",
+                     "./usr/share/doc/com.example.test/copyright", "./usr/share/doc/com.example.test/changelog.gz"):
+            self.assertTrue(entries[path].startswith("-rw-r--r-- root/root"), path)
+
+        tree = os.path.join(self.dir, "tree")
+        subprocess.run(["dpkg-deb", "-x", deb, tree], check=True)
+        with open(os.path.join(tree, "opt/com.example.test/app"), "rb") as f, \
+                open(os.path.join(self.out, "app"), "rb") as g:
+            self.assertEqual(f.read(), g.read())
+        with open(os.path.join(tree, "usr/share/applications/com.example.test.desktop")) as f:
+            desktop = f.read()
+        for line in ("Name=Test App", "Exec=/usr/bin/app", "Icon=com.example.test",
+                     "StartupWMClass=com.example.test"):
+            self.assertIn(line + "\n", desktop)
+        with open(os.path.join(tree, "usr/share/icons/hicolor/scalable/apps/com.example.test.svg"), "rb") as f, \
+                open(svg, "rb") as g:
+            self.assertEqual(f.read(), g.read())
+
+        # The same inputs give the same package.
+        again = os.path.join(self.dir, "again")
+        os.makedirs(again)
+        r = self.pack("--deb", again, "--icon", svg, "--file-description", "A test application",
+                      "--comments", "Tests the package.", "--product-name", "Not used", *self.DEB, output="app2")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        with open(deb, "rb") as f, open(os.path.join(again, os.path.basename(deb)), "rb") as g:
+            self.assertEqual(f.read(), g.read())
+
+    def test_deb_package_carries_the_vtr_icon_without_one_of_its_own(self):
+        debs = os.path.join(self.dir, "debs")
+        os.makedirs(debs)
+        self.pack_ok("--deb", debs, *self.DEB)
+        listing = subprocess.run(["dpkg-deb", "-c", os.path.join(debs, "com.example.test_1.2.3_amd64.deb")],
+                                 capture_output=True, text=True, check=True).stdout
+        sizes = sorted(int(m) for m in re.findall(r"hicolor/(\d+)x\1/apps/com\.example\.test\.png", listing))
+        self.assertEqual(sizes, [16, 24, 32, 48, 64, 128, 256])
+        self.assertNotIn("librsvg2-common", subprocess.run(
+            ["dpkg-deb", "-f", os.path.join(debs, "com.example.test_1.2.3_amd64.deb"), "Depends"],
+            capture_output=True, text=True, check=True).stdout)
+
+    def test_deb_refusals_leave_no_file(self):
+        debs = os.path.join(self.dir, "debs")
+        os.makedirs(debs)
+        cases = [
+            ("no version", ("--maintainer", "A <a@b.org>"), "--deb needs the application's version"),
+            ("no maintainer", ("--product-version", "1.0"), "--deb needs the package's maintainer"),
+            ("a bad maintainer", ("--product-version", "1.0", "--maintainer", "root@localhost"),
+             "Name <address@example.org>"),
+            ("a name no command can have", ("--product-version", "1.0", "--maintainer", "A <a@b.org>"),
+             "does not suit a package"),
+        ]
+        for what, extra, message in cases:
+            with self.subTest(what):
+                output = "my app" if what.startswith("a name") else "app"
+                r = self.pack("--deb", debs, *extra, output=output)
+                self.assertEqual(r.returncode, 1, r.stderr)
+                self.assertIn(message, r.stderr)
+                self.assertEqual(os.listdir(self.out), [])
+                self.assertEqual(os.listdir(debs), [])
 
     def test_bad_input_is_refused_and_leaves_no_file(self):
         text_file = self.write(os.path.join(self.dir, "notes.txt"), b"just text")

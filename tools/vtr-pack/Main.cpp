@@ -30,6 +30,9 @@ int main(int argc, char** argv) {
             std::cout << "vtr-pack: wrote " << result.Output << " (runtime " << result.RuntimeSize
                       << " bytes, archive " << result.ArchiveSize << " bytes, " << result.EntryCount
                       << " entries, verified)\n";
+            if (!result.DebFile.empty()) {
+                std::cout << "vtr-pack: wrote " << result.DebFile << "\n";
+            }
         }
         return 0;
     } catch (const std::exception& e) {

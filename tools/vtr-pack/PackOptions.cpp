@@ -137,7 +137,8 @@ std::string HelpText() {
            "                        through the system's package manager (apt, dnf, zypper,\n"
            "                        pacman or apk); the application runs it with pkexec when\n"
            "                        it finds no usable engine\n"
-           "  --ini FILE            use FILE as vtr.ini, byte for byte, instead of the options below\n"
+           "  --ini FILE            use FILE as vtr.ini, byte for byte, instead of the options below;\n"
+           "                        values the runtime would not read as written are warned about\n"
            "\n"
            "Configuration (vtr.ini, section [App]); each option writes one key. Only the options\n"
            "given are written; the runtime uses the default shown for the others. Numbers may be\n"
@@ -153,18 +154,36 @@ std::string HelpText() {
         out << "\n";
     }
     out << "\n"
-           "Windows runtime (a PE executable given with --runtime): its icon and version strings\n"
-           "are rewritten in the copy before the archive is appended. A version string is only\n"
-           "changed where the runtime's version information already has it, under every\n"
-           "translation it lists; none is added. An ELF runtime carries neither: these options\n"
-           "are refused for it.\n"
-           "  --icon FILE.ico                 the main icon (at most 1 MiB)\n";
+           "Icon and version (at most 1 MiB for the icon):\n"
+           "  --icon FILE                     the application's icon. For a Linux runtime a PNG, SVG\n"
+           "                                  or ICO file (at most 1024 pixels a side), stored in the\n"
+           "                                  archive: every window of the application carries it,\n"
+           "                                  at the sizes the file offers. Without it the windows\n"
+           "                                  carry the vtr icon. For a Windows runtime an ICO file\n"
+           "                                  that becomes the executable's main icon.\n"
+           "For a Windows runtime (a PE executable given with --runtime) the version strings below\n"
+           "are rewritten in the copy before the archive is appended, only where its version\n"
+           "information already has them, under every translation it lists; none is added. A Linux\n"
+           "runtime has no version information: there they describe the Debian package (--deb) and\n"
+           "are refused without it.\n";
     for (const TVersionKey& k : VersionKeys()) {
         std::string left = "  --" + std::string(k.Option) + " TEXT";
         left.resize(std::max<std::size_t>(left.size() + 1, 34), ' ');
         out << left << k.Key << ": " << k.Help << "\n";
     }
     out << "\n"
+           "Debian package (Linux runtime):\n"
+           "  --deb DIR                       also write a Debian package of the application into\n"
+           "                                  DIR, built with dpkg-deb: the executable in /opt/ID/,\n"
+           "                                  a launcher in /usr/bin named like OUTPUT, a desktop\n"
+           "                                  entry, the icon in the hicolor theme (the vtr icon\n"
+           "                                  without --icon). The package's name is the ID in lower\n"
+           "                                  case; it depends on GTK 3 and WebKitGTK 4.1\n"
+           "  --maintainer \"NAME <ADDRESS>\"  the package's maintainer (required with --deb)\n"
+           "  The version strings fill the package: --product-version (else --file-version) is its\n"
+           "  version (required with --deb), --file-description its one-line summary (default: the\n"
+           "  Name), --comments its long description, --legal-copyright its copyright file.\n"
+           "\n"
            "Other:\n"
            "  -q, --quiet           print nothing but errors and warnings\n"
            "  -h, --help            show this text\n"
@@ -173,11 +192,17 @@ std::string HelpText() {
            "Example:\n"
            "  vtr-pack ./site -o notes --id com.example.notes --name Notes --dir-name app \\\n"
            "           --engine /usr/lib/vtr/libvtr-engine.so --width 1024 --height 768\n"
+           "  vtr-pack ./site -o notes --id com.example.notes --name Notes --dir-name app \\\n"
+           "           --icon notes.svg --deb dist --product-version 1.0.0 \\\n"
+           "           --maintainer \"Jane Doe <jane@example.org>\"\n"
            "\n"
            "vtr-pack refuses, with a message and without writing OUTPUT, what the runtime could\n"
            "not start: an empty ID, Name or DirName, an ID that is not one plain folder name (\".\",\n"
            "\"..\", \"/\", \"\\\", control characters), a start page that APPDIR does not hold, a\n"
-           "missing or unreadable file, a runtime that already carries an archive.\n";
+           "missing or unreadable file, a runtime that already carries an archive, an icon it\n"
+           "cannot read. It warns about values of a given --ini file that the runtime would not\n"
+           "read as written (AllowZoom=true, Width=1024px, WindowBorder=7, misspelt keys) and\n"
+           "stores the file unchanged all the same.\n";
     return out.str();
 }
 
@@ -251,12 +276,17 @@ TPackOptions ParseCommandLine(const std::vector<std::string>& Args) {
                             : bare == "webviewjs" ? &o.WebviewJs
                             : bare == "installer" ? &o.Installer
                             : bare == "icon"      ? &o.Icon
+                            : bare == "deb"       ? &o.DebDir
                                                   : nullptr;
         if (file != nullptr && name.rfind("--", 0) == 0) {
             *file = takeValue();
             if (file->empty()) {
                 throw EUsageError(name + " needs a path, not an empty text");
             }
+            continue;
+        }
+        if (name == "--maintainer") {
+            o.Maintainer = takeValue();
             continue;
         }
         if (const TVersionKey* version = name.rfind("--", 0) == 0 ? FindVersionKeyByOption(bare) : nullptr) {
@@ -297,6 +327,9 @@ TPackOptions ParseCommandLine(const std::vector<std::string>& Args) {
     }
     if (o.DefaultInstaller && !o.Installer.empty()) {
         throw EUsageError("--installer and --default-installer both name the installer; give one of them");
+    }
+    if (!o.Maintainer.empty() && o.DebDir.empty()) {
+        throw EUsageError("--maintainer names the Debian package's maintainer: it needs --deb DIR");
     }
     if (o.AppDir.empty()) {
         throw EUsageError("no application folder given (see vtr-pack --help)");

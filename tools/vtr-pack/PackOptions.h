@@ -48,9 +48,12 @@ struct TPackOptions {
     std::string WebviewJs;         // stored as vtr-webviewjs
     std::string Installer;         // stored as WebView2Installer.exe
     bool DefaultInstaller = false; // the built-in WebKitGTK installer script as the installer
-    std::string Icon;              // a Windows runtime's new main icon
-    // Version strings of a Windows runtime: key (as in VersionKeys) and new value.
+    std::string Icon;              // the application's icon (a Windows runtime's new main icon)
+    // Version strings of a Windows runtime, which also describe a Debian package: key (as in
+    // VersionKeys) and new value.
     std::vector<std::pair<std::string, std::string>> VersionValues;
+    std::string DebDir;     // the folder a Debian package of the application is written to
+    std::string Maintainer; // the Debian package's maintainer, "Name <address>"
     // Key and value as given; values of Boolean keys already read as "1" or "0".
     std::vector<std::pair<std::string, std::string>> IniValues;
     bool Help = false;

@@ -1,6 +1,10 @@
 #include "Packer.h"
 
+#include "DebBuilder.h"
+#include "DebPlan.h"
 #include "DefaultInstaller.h"
+#include "IniWarnings.h"
+#include "TempFiles.h"
 
 #include "base/Ascii.h"
 #include "base/RegularFile.h"
@@ -12,6 +16,8 @@
 #include "shared/config/IniDocument.h"
 #include "shared/exe/ExeHeaders.h"
 #include "shared/exe/ExeUtils.h"
+#include "shared/exe/IconFile.h"
+#include "shared/exe/IconPictures.h"
 #include "shared/exe/PeImage.h"
 #include "shared/exe/PeResources.h"
 #include "shared/exe/VersionInfo.h"
@@ -22,7 +28,6 @@
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <random>
 
 namespace VtrPack {
 
@@ -54,26 +59,6 @@ public:
 
 private:
     std::uint64_t FCount = 0;
-};
-
-// Removes the temporary output unless it was committed by renaming it over the output.
-class TTempFile {
-public:
-    explicit TTempFile(fs::path path) : FPath(std::move(path)) {}
-    ~TTempFile() {
-        if (!FCommitted) {
-            std::error_code ec;
-            fs::remove(FPath, ec);
-        }
-    }
-    TTempFile(const TTempFile&) = delete;
-    TTempFile& operator=(const TTempFile&) = delete;
-    const fs::path& Path() const { return FPath; }
-    void Commit() { FCommitted = true; }
-
-private:
-    fs::path FPath;
-    bool FCommitted = false;
 };
 
 // A readable regular file, or a refusal that says which option named it.
@@ -203,8 +188,11 @@ void CheckID(const std::string& where, const std::string& id) {
 // The vtr.ini text, and the identity the runtime will read from it.
 struct TIni {
     std::string Text;
+    std::string ID;
+    std::string Name;
     std::string DirName;
     std::string IndexHtml;
+    std::vector<std::string> Warnings; // what a given file holds that the runtime will not read
 };
 
 TIni LoadIni(const TPackOptions& o) {
@@ -234,9 +222,16 @@ TIni LoadIni(const TPackOptions& o) {
         }
     }
     CheckID(fromFile ? Quote(o.IniFile) : std::string("--id"), doc.ReadString("App", "ID", ""));
+    ini.ID = doc.ReadString("App", "ID", "");
+    ini.Name = doc.ReadString("App", "Name", "");
     ini.DirName = doc.ReadString("App", "DirName", "");
     ini.IndexHtml = doc.ReadString("App", "IndexHtml", "index.html");
     CheckDirName(ini.DirName);
+    // Options are checked as they are read; a given file is stored as it is, so say what in it
+    // the runtime will read otherwise.
+    if (fromFile) {
+        ini.Warnings = IniWarnings(doc);
+    }
     return ini;
 }
 
@@ -261,20 +256,21 @@ bool WantsBranding(const TPackOptions& o) {
     return !o.Icon.empty() || !o.VersionValues.empty();
 }
 
-// What branding the runtime allows, checked before anything is written: a PE runtime, and for
-// version strings a version block with translations. Keys the block does not hold are warned
-// about, since nothing adds them.
+bool IsPeFile(const std::string& path) {
+    TFileStream file(path, TFileMode::OpenRead);
+    char magic[2] = {};
+    return file.Read(magic, 2) == 2 && magic[0] == 'M' && magic[1] == 'Z';
+}
+
+// What branding a Windows runtime allows, checked before anything is written: for version
+// strings a version block with translations. Keys the block does not hold are warned about,
+// since nothing adds them.
 void CheckBranding(const TPackOptions& o, const std::string& runtimePath,
                    std::vector<std::string>& warnings) {
     if (!o.Icon.empty()) {
         CheckInputFile("--icon", o.Icon);
     }
     const std::string bytes = ReadInputFile(runtimePath);
-    if (bytes.compare(0, 2, "MZ") != 0) {
-        throw EPackError(
-            "--icon and the version options set a Windows executable's resources, but the runtime " +
-            Quote(runtimePath) + " is not a Windows (PE) executable; leave them out for it");
-    }
     std::optional<TResourceTree> tree;
     try {
         tree = TResourceTree::Read(TPeImage(bytes));
@@ -311,6 +307,23 @@ void CheckBranding(const TPackOptions& o, const std::string& runtimePath,
     }
 }
 
+// The application's icon for a Linux runtime, checked the way the runtime will read it.
+std::string ReadAppIcon(const std::string& path) {
+    const std::uint64_t size = CheckInputFile("--icon", path);
+    if (size > TIconPictures::MaxFileSize) {
+        throw EPackError("--icon " + Quote(path) + ": the file is larger than 1 MiB, too large for an icon");
+    }
+    TFileStream file(path, TFileMode::OpenRead);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    file.ReadBuffer(bytes.data(), bytes.size());
+    try {
+        TIconPictures::Read(bytes);
+    } catch (const EIconFileError& e) {
+        throw EPackError("--icon " + Quote(path) + ": " + e.what());
+    }
+    return bytes;
+}
+
 // Sets the icon and version strings of the runtime copy at path.
 void Brand(const TPackOptions& o, const fs::path& path) {
     if (!o.Icon.empty()) {
@@ -329,15 +342,6 @@ void Brand(const TPackOptions& o, const fs::path& path) {
             throw EPackError("the version information of the runtime copy could not be rewritten");
         }
     }
-}
-
-std::string RandomSuffix() {
-    std::random_device rd;
-    std::string s;
-    for (int i = 0; i < 12; ++i) {
-        s += Base::HexDigit(rd() % 16, false);
-    }
-    return s;
 }
 
 void Verify(const fs::path& path, std::uint64_t runtimeSize, const std::vector<TSource>& sources) {
@@ -424,11 +428,29 @@ TPackResult Pack(const TPackOptions& Options) {
         }
     }
 
-    if (WantsBranding(Options)) {
-        CheckBranding(Options, result.Runtime, result.Warnings);
+    // A Windows runtime carries its icon and version strings as resources; a Linux one carries
+    // the icon in its archive, and the version strings only describe a Debian package.
+    const bool windowsRuntime = IsPeFile(result.Runtime);
+    if (windowsRuntime) {
+        if (!Options.DebDir.empty()) {
+            throw EPackError(
+                "--deb writes a Debian package, which needs a Linux (ELF) runtime; the runtime " +
+                Quote(result.Runtime) + " is a Windows (PE) executable");
+        }
+        if (WantsBranding(Options)) {
+            CheckBranding(Options, result.Runtime, result.Warnings);
+        }
+    } else if (!Options.VersionValues.empty() && Options.DebDir.empty()) {
+        throw EPackError(
+            "the version options set a Windows executable's version information, but the runtime " +
+            Quote(result.Runtime) +
+            " is not a Windows (PE) executable; for a Linux runtime they describe the Debian "
+            "package: add --deb DIR, or leave them out");
     }
+    const std::string appIcon = !windowsRuntime && !Options.Icon.empty() ? ReadAppIcon(Options.Icon) : "";
 
-    const TIni ini = LoadIni(Options);
+    TIni ini = LoadIni(Options);
+    result.Warnings.insert(result.Warnings.end(), ini.Warnings.begin(), ini.Warnings.end());
 
     std::string engine = Options.Engine;
     if (engine.empty()) {
@@ -457,6 +479,9 @@ TPackResult Pack(const TPackOptions& Options) {
             const std::string script(DefaultInstallerScript());
             sources.push_back({std::string(Archive::InstallerEntry), false, script, {}, script.size()});
         }
+    }
+    if (!appIcon.empty()) {
+        sources.push_back({std::string(Archive::IconEntry), false, appIcon, {}, appIcon.size()});
     }
     if (engine.empty()) {
         result.Warnings.push_back("no --engine given: the packaged application cannot show its pages "
@@ -504,6 +529,16 @@ TPackResult Pack(const TPackOptions& Options) {
     if (fs::exists(output, ec) && fs::equivalent(output, result.Runtime, ec)) {
         throw EPackError("the output " + Quote(Options.Output) + " is the runtime itself");
     }
+    std::optional<TDebPlan> deb;
+    if (!Options.DebDir.empty()) {
+        deb = PlanDebPackage(Options, ini.ID, ini.Name, result.Runtime, output.filename().string(), appIcon,
+                             result.Warnings);
+        if (fs::weakly_canonical(deb->Folder, ec).string().rfind(inside, 0) == 0) {
+            throw EPackError("--deb " + Quote(Options.DebDir) +
+                             " lies inside the application folder; the package would be packed into the next "
+                             "build");
+        }
+    }
 
     TTempFile temp(outDir / ("." + output.filename().string() + ".vtr-pack-" + RandomSuffix()));
     try {
@@ -549,8 +584,21 @@ TPackResult Pack(const TPackOptions& Options) {
             }
         }
         fs::permissions(temp.Path(), perms);
+
+        // The package is built from the verified executable, and both appear only when both
+        // are complete.
+        std::optional<TTempFile> debTemp;
+        if (deb) {
+            result.DebFile = (deb->Folder / DebFileName(deb->Info)).string();
+            debTemp.emplace(deb->Folder / ("." + DebFileName(deb->Info) + ".vtr-pack-" + RandomSuffix()));
+            BuildDebPackage(deb->Info, temp.Path().string(), deb->Icons, debTemp->Path().string());
+        }
         fs::rename(temp.Path(), output);
         temp.Commit();
+        if (debTemp) {
+            fs::rename(debTemp->Path(), result.DebFile);
+            debTemp->Commit();
+        }
     } catch (const EPackError&) {
         throw;
     } catch (const EUsageError&) {

@@ -23,6 +23,7 @@ struct TPackResult {
     std::size_t EntryCount = 0;
     std::vector<std::string> EntryNames; // in archive order
     std::vector<std::string> Warnings;
+    std::string DebFile; // the Debian package written with --deb
 };
 
 // Builds the packaged executable described by Options: checks every input first, writes a

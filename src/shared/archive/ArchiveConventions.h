@@ -13,6 +13,8 @@ inline constexpr std::string_view IniEntry = "vtr.ini";
 inline constexpr std::string_view EngineEntry = "WebView2LoaderWin64.dll";
 inline constexpr std::string_view InstallerEntry = "WebView2Installer.exe";
 inline constexpr std::string_view WebviewJsEntry = "vtr-webviewjs";
+// The application's own icon (PNG, SVG or ICO), as the packager was given it.
+inline constexpr std::string_view IconEntry = "vtr-icon";
 
 // Every entry's time: 1 January 2022, 12:00:00. Noon keeps readers in every time zone on the
 // same calendar day and away from daylight-saving changes, which happen at night.

@@ -97,6 +97,11 @@ std::vector<std::string> TIniDocument::SectionNames() const {
     return names;
 }
 
+std::vector<TIniDocument::TLine> TIniDocument::SectionLines(std::string_view Section) const {
+    const auto section = FSectionIndex.find(Platform::FoldCase(Section));
+    return section == FSectionIndex.end() ? std::vector<TLine>() : FSections[section->second].Lines;
+}
+
 std::string TIniDocument::ReadString(std::string_view Section, std::string_view Ident,
                                      std::string_view Default) const {
     const TLine* line = FindLine(Section, Ident);

@@ -24,15 +24,20 @@ public:
     bool SectionExists(std::string_view Section) const;
     std::vector<std::string> SectionNames() const;
 
-    // The decoding of the loader: BOM-selected UTF-8 / UTF-16 LE / UTF-16 BE, else UTF-8.
-    static std::string DecodeText(std::string_view Bytes);
-
-private:
+    // One line of a section: a key with its value, or a key without "=" (HasValue false).
     struct TLine {
         std::string Key;
         std::string Value;
         bool HasValue = false;
     };
+    // Every line of Section in file order, repeated keys included (the reads see only the
+    // last of each); empty when there is no such section.
+    std::vector<TLine> SectionLines(std::string_view Section) const;
+
+    // The decoding of the loader: BOM-selected UTF-8 / UTF-16 LE / UTF-16 BE, else UTF-8.
+    static std::string DecodeText(std::string_view Bytes);
+
+private:
     struct TSection {
         std::string Name;
         std::vector<TLine> Lines;

@@ -1,4 +1,5 @@
 #include "shared/config/AppIdentity.h"
+#include "shared/config/WindowClass.h"
 
 #include <gtest/gtest.h>
 
@@ -33,5 +34,18 @@ TEST(AppIdentity, AnIDIsOnePlainFolderName) {
         EXPECT_NE(fault.find(c.Says), std::string::npos) << c.ID << ": " << fault;
         // Every refusal says what an ID must be.
         EXPECT_NE(fault.find("one folder name"), std::string::npos) << fault;
+    }
+}
+
+TEST(AppIdentity, TheWindowClassIsTheIDInPlainText) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"com.example.notes", "com.example.notes"},
+        {"My-App_2", "My-App_2"},
+        {"Notes App", "Notes_App"},
+        {"caf\xC3\xA9", "caf__"}, // each byte of a non-ASCII character
+        {"a+b:c", "a_b_c"},
+    };
+    for (const auto& [id, wmClass] : cases) {
+        EXPECT_EQ(Shared::WindowClassOf(id), wmClass) << id;
     }
 }

@@ -112,3 +112,16 @@ TEST(IniDocument, ReadIntegerAndReadBool) {
     EXPECT_TRUE(Load("[App]\nEdgeInstaller=yes").ReadBool("App", "EdgeInstaller", true));
     EXPECT_TRUE(Load("[App]\nEdgeInstaller=").ReadBool("App", "EdgeInstaller", true));
 }
+
+TEST(IniDocument, SectionLinesKeepEveryLineInOrder) {
+    const TIniDocument ini = Load("[App]\nWidth=800\nFlag\n[Other]\nX=1\n[app]\nwidth = 1024\n");
+    const auto lines = ini.SectionLines("APP");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].Key, "Width");
+    EXPECT_EQ(lines[0].Value, "800");
+    EXPECT_FALSE(lines[1].HasValue);
+    EXPECT_EQ(lines[2].Key, "width");
+    EXPECT_EQ(lines[2].Value, "1024");
+    EXPECT_EQ(ini.ReadInteger("App", "Width", 0), 1024); // the reads see the last line only
+    EXPECT_TRUE(ini.SectionLines("Missing").empty());
+}

@@ -17,6 +17,17 @@ TPackOptions Parse(std::vector<std::string> args) {
     return ParseCommandLine(args);
 }
 
+// An entry of the archive a packed executable carries.
+std::string EntryOf(const std::string& executable, const std::string& name) {
+    Shared::TExeUtils utils(executable);
+    Shared::TMemoryStream memory;
+    utils.GetZipFromExe(memory);
+    Shared::TExeZip zip;
+    zip.SetPassword(Shared::Archive::Password);
+    zip.Open(memory);
+    return zip.ExtractToString(name);
+}
+
 } // namespace
 
 TEST(PackOptions, ReadsFilesAndKeyOptions) {
@@ -64,6 +75,9 @@ TEST(PackOptions, ReadsFilesAndKeyOptions) {
     EXPECT_EQ(b.IniValues, (TValues{{"ID", "i"}}));
     EXPECT_EQ(VersionKeys().size(), 11u);
     EXPECT_EQ(Parse({"-o", "x", "--", "-dir"}).AppDir, "-dir");
+    const TPackOptions d = Parse({"site", "-o", "x", "--deb=dist", "--maintainer", "A <a@b.org>"});
+    EXPECT_EQ(d.DebDir, "dist");
+    EXPECT_EQ(d.Maintainer, "A <a@b.org>");
 }
 
 TEST(PackOptions, RefusesWhatCannotBeUnderstood) {
@@ -84,6 +98,8 @@ TEST(PackOptions, RefusesWhatCannotBeUnderstood) {
         {{"site", "-o", "x", "--icon", ""}, "--icon needs a path"},
         {{"site", "-o", "x", "--company-name", "a", "--company-name", "b"}, "--company-name is given twice"},
         {{"site", "-o", "x", "--product-name", "bad \xFF"}, "not valid UTF-8"},
+        {{"site", "-o", "x", "--maintainer", "A <a@b.org>"}, "it needs --deb DIR"},
+        {{"site", "-o", "x", "--deb", ""}, "--deb needs a path"},
     };
     for (const auto& [args, message] : cases) {
         try {
@@ -165,6 +181,39 @@ TEST_F(Packer, RefusalsLeaveTheOutputAsItWas) {
         {[&](TPackOptions& o) { o.Output = Dir / "site/js/app"; }, "lies inside the application folder"},
         {[&](TPackOptions& o) { o.Output = Dir / "out"; }, "is a folder"},
         {[&](TPackOptions& o) { o.WebviewJs = Dir / "missing.js"; }, "--webviewjs"},
+        // The application's icon is read as the runtime will read it.
+        {[](TPackOptions& o) { o.Icon = VTR_ICON_FIXTURES "/broken.png"; }, "is not a PNG, SVG or ICO image"},
+        {[](TPackOptions& o) { o.Icon = VTR_ICON_FIXTURES "/green.jpg"; }, "--icon"},
+        {[&](TPackOptions& o) { o.Icon = Dir / "missing.png"; }, "does not exist"},
+        // Version strings describe a Linux runtime's Debian package only.
+        {[](TPackOptions& o) {
+             o.VersionValues = {{"ProductVersion", "1.0"}};
+         },
+         "add --deb DIR"},
+        {[&](TPackOptions& o) {
+             Fixtures::WriteFile(Dir / "pe.exe", Fixtures::MakePe({{0x400, 0x200}}, 0x600));
+             o.Runtime = Dir / "pe.exe";
+             o.DebDir = Dir / "out";
+         },
+         "needs a Linux (ELF) runtime"},
+        {[&](TPackOptions& o) { o.DebDir = Dir / "none"; }, "is not a folder"},
+        {[&](TPackOptions& o) { o.DebDir = Dir / "out"; }, "--deb needs the application's version"},
+        {[&](TPackOptions& o) {
+             o.DebDir = Dir / "out";
+             o.VersionValues = {{"ProductVersion", "v1"}};
+         },
+         "the version \"v1\" does not suit a package"},
+        {[&](TPackOptions& o) {
+             o.DebDir = Dir / "out";
+             o.VersionValues = {{"FileVersion", "1.0"}};
+         },
+         "--deb needs the package's maintainer"},
+        {[&](TPackOptions& o) {
+             o.DebDir = Dir / "site";
+             o.VersionValues = {{"FileVersion", "1.0"}};
+             o.Maintainer = "A <a@b.org>";
+         },
+         "lies inside the application folder"},
     };
     for (const auto& [change, message] : cases) {
         TPackOptions o = Options;
@@ -178,4 +227,34 @@ TEST_F(Packer, RefusalsLeaveTheOutputAsItWas) {
         EXPECT_EQ(Fixtures::ReadFile(Options.Output), "earlier build");
         EXPECT_EQ(OutFiles(), 1u);
     }
+}
+
+TEST_F(Packer, StoresALinuxRuntimesIconAsGiven) {
+    for (const std::string name : {"red.png", "magenta.ico"}) {
+        Options.Icon = std::string(VTR_ICON_FIXTURES "/") + name;
+        const TPackResult r = Pack(Options);
+        EXPECT_EQ(r.EntryNames[1], "vtr-icon");
+        EXPECT_EQ(EntryOf(Options.Output, "vtr-icon"), Fixtures::ReadFile(Options.Icon)) << name;
+    }
+}
+
+TEST_F(Packer, WarnsAboutIniValuesTheRuntimeWouldNotReadAndStoresTheFileAsGiven) {
+    const std::string text = "[App]\r\nID=com.x\r\nName=X\r\nDirName=app\r\nAllowZoom=true\r\n"
+                             "Width=1024px\r\nWindowBorder=7\r\nHeight=700\r\n";
+    Fixtures::WriteFile(Dir / "vtr.ini", text);
+    Options.IniValues.clear();
+    Options.IniFile = Dir / "vtr.ini";
+    const TPackResult r = Pack(Options);
+    std::vector<std::string> ini;
+    for (const std::string& w : r.Warnings) {
+        if (w.rfind("vtr.ini: ", 0) == 0) {
+            ini.push_back(w);
+        }
+    }
+    ASSERT_EQ(ini.size(), 3u);
+    EXPECT_NE(ini[0].find("AllowZoom=true"), std::string::npos);
+    EXPECT_NE(ini[1].find("Width=1024px"), std::string::npos);
+    EXPECT_NE(ini[2].find("WindowBorder=7"), std::string::npos);
+
+    EXPECT_EQ(EntryOf(Options.Output, "vtr.ini"), text);
 }
