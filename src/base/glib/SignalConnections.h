@@ -20,10 +20,10 @@ public:
     TSignalConnections& operator=(const TSignalConnections&) = delete;
     ~TSignalConnections() { DisconnectAll(); }
 
-    // ConnectSignal<Signature>(Instance, Signal, Handler), remembered. Instance is a GObject.
+    // ConnectSignal<Signature>(Instance, Signal, Handler, Flags), remembered. Instance is a GObject.
     template <class Signature, class F>
-    void Connect(gpointer Instance, const char* Signal, F&& Handler) {
-        const gulong id = ConnectSignal<Signature>(Instance, Signal, std::forward<F>(Handler));
+    void Connect(gpointer Instance, const char* Signal, F&& Handler, GConnectFlags Flags = GConnectFlags(0)) {
+        const gulong id = ConnectSignal<Signature>(Instance, Signal, std::forward<F>(Handler), Flags);
         InstanceEntry(G_OBJECT(Instance)).Ids.push_back(id);
     }
 
