@@ -1,5 +1,7 @@
 #include "webview2/webkitgtk/DocumentScripts.h"
+#include "webview2/webkitgtk/Downloads.h"
 #include "webview2/webkitgtk/Engine.h"
+#include "webview2/webkitgtk/PagePermissions.h"
 
 #include "webview2/UriMapping.h"
 
@@ -68,6 +70,18 @@ TBrowser::TBrowser(TEnvironment* Environment, GtkWidget* Parent)
         webkit_user_script_new(PageWorldScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
                                WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr));
     webkit_user_content_manager_add_script(FContent.Get(), pageScript.get());
+    const TUserScript permissionEngineScript(webkit_user_script_new_for_world(
+        PermissionEngineScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, EngineWorld, nullptr, nullptr));
+    webkit_user_content_manager_add_script(FContent.Get(), permissionEngineScript.get());
+    const TUserScript downloadScript(webkit_user_script_new_for_world(
+        DownloadLinkScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, EngineWorld, nullptr, nullptr));
+    webkit_user_content_manager_add_script(FContent.Get(), downloadScript.get());
+    const TUserScript permissionPageScript(
+        webkit_user_script_new(PermissionPageScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr));
+    webkit_user_content_manager_add_script(FContent.Get(), permissionPageScript.get());
 
     FView = TGObjectPtr<WebKitWebView>::Adopt(WEBKIT_WEB_VIEW(
         g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", Environment->Context(), "user-content-manager",

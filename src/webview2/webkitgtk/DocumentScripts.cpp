@@ -47,6 +47,7 @@ const char* const EngineWorldScript = R"JS((() => {
   document.addEventListener('click', (event) => {
     const link = event.target instanceof Element ? event.target.closest('a[href], area[href]') : null;
     if (!link || event.defaultPrevented || event.button !== 0 || !/^file:\/\/\//i.test(link.href)) return;
+    if (link.hasAttribute('download')) return; // a download, not a navigation (Downloads.cpp)
     event.preventDefault();
     const url = 'vtr-file:' + link.href.slice(5);
     const target = link.target || '_self';

@@ -13,6 +13,7 @@
 
 #include <webkit2/webkit2.h>
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -203,6 +204,9 @@ public:
 
     // A request of the engine's file scheme for this browser (SchemeHandler.cpp).
     void HandleFileRequest(WebKitURISchemeRequest* Request);
+    // Saves the application's file HostUri (a file:/// address) where the user says, with
+    // SuggestedName (empty: the address's own) offered (Downloads.cpp).
+    void DownloadFile(const std::string& HostUri, const std::string& SuggestedName);
 
 private:
     TBrowser(TEnvironment* Environment, GtkWidget* Parent);
@@ -255,22 +259,32 @@ private:
     // ---- Signal handlers. The list (Signals.cpp):
     void ConnectSignals();
     template <class Signature, class F>
-    void Connect(gpointer Instance, const char* Signal, F Handler);
+    void Connect(gpointer Instance, const char* Signal, F Handler, GConnectFlags Flags = GConnectFlags(0));
     // Navigation (Navigation.cpp).
     void OnLoadChanged(WebKitLoadEvent Event);
     bool OnLoadFailed(const char* FailingUri, GError* Error);
     void OnWebProcessTerminated(WebKitWebProcessTerminationReason Reason);
     bool OnDecidePolicy(WebKitPolicyDecision* Decision, WebKitPolicyDecisionType Type);
+    // Downloads (Downloads.cpp).
+    bool OnResponseDecision(WebKitResponsePolicyDecision* Decision);
+    ComPtr<IStream> OpenFileForDownload(const std::string& HostUri, std::string& Error);
     // What a page asks of its window (PageRequests.cpp).
     GtkWidget* OnCreate(WebKitNavigationAction* Action);
     bool OnPermissionRequest(WebKitPermissionRequest* Request);
     bool OnScriptDialog(WebKitScriptDialog* Dialog);
+    // The default dialogs (ScriptDialogs.cpp).
+    bool ShowScriptDialog(WebKitScriptDialog* Dialog);
     bool OnFullscreen(bool Enter);
     void OnCloseRequested();
     // Input, focus, zoom and the status bar (Input.cpp).
     void OnZoomChanged();
     void OnFocusChanged(bool In);
     bool OnKey(GdkEventKey* Event);
+    bool OnKeyNotUsed(GdkEventKey* Event);
+    void RememberKeyForPage(const GdkEventKey* Event);
+    bool TakeReturnedKey(const GdkEventKey* Event);
+    // The print dialog, owned by the window, once the key's handling is over (Printing.cpp).
+    void PrintLater();
     bool OnScroll(GdkEventScroll* Event);
     void OnMouseTargetChanged(WebKitHitTestResult* Hit);
     bool OnContextMenu();
@@ -278,6 +292,8 @@ private:
     bool OnUserMessage(WebKitUserMessage* Message);
     void OnWebMessage(WebKitJavascriptResult* Result);
     void OnEngineMessage(WebKitJavascriptResult* Result);
+    // A permission the application's page asks for without a gesture (PagePermissions.cpp).
+    void OnPagePermission(const std::string& Id, const std::string& Name);
     // The host's container (Browser.cpp).
     void OnHostDestroyed(GtkWidget* Widget);
 
@@ -299,6 +315,13 @@ private:
     Base::GLib::TSignalConnections FSignals;
     bool FContainsFullScreenElement = false;
     std::string FPendingMessages; // dispatch calls not yet sent to the page
+    struct TKeyStamp {
+        guint32 Time;
+        guint16 Keycode;
+        GdkEventType Type;
+    };
+    std::deque<TKeyStamp> FKeysForPage; // key events handed to the page, which WebKit may hand back
+    bool FPrinting = false;
     bool FFlushQueued = false;
 
     struct TFilter {

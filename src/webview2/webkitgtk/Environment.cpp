@@ -1,3 +1,4 @@
+#include "webview2/webkitgtk/Downloads.h"
 #include "webview2/webkitgtk/Engine.h"
 #include "webview2/webkitgtk/Scheme.h"
 
@@ -155,6 +156,7 @@ WebKitWebContext* ContextForDataFolder(const std::string& DataFolder) {
     // (in a frame, or shown by the application) can neither embed nor open the user's files.
     webkit_security_manager_register_uri_scheme_as_display_isolated(security, scheme.c_str());
     InstallProcessExtension(context, DataFolder);
+    WatchDownloads(context);
     contexts.emplace(DataFolder, context);
     return context;
 }

@@ -1,9 +1,12 @@
+#include "webview2/webkitgtk/BrowserKeys.h"
 #include "webview2/webkitgtk/Engine.h"
 #include "webview2/webkitgtk/KeyCodes.h"
 
 #include "webview2/UriMapping.h"
 
 #include <gdk/gdkkeysyms.h>
+
+#include <algorithm>
 
 // Keys, the mouse wheel, focus, zoom, the status bar and the context menu.
 
@@ -19,6 +22,11 @@ void TBrowser::OnFocusChanged(bool In) {
 
 bool TBrowser::OnKey(GdkEventKey* Event) {
     const bool press = Event->type == GDK_KEY_PRESS;
+    if (TakeReturnedKey(Event)) {
+        // WebKit hands a key the page did not use back to GTK, which offers it to the view once
+        // more: the host has had it already.
+        return false;
+    }
     if (IsAcceleratorKey(Event) && !FAcceleratorKeyPressed.Empty()) {
         auto args = MakeCom<TAcceleratorKeyPressedArgs>();
         const bool system = (Event->state & GDK_MOD1_MASK) != 0 && (Event->state & GDK_CONTROL_MASK) == 0;
@@ -50,6 +58,64 @@ bool TBrowser::OnKey(GdkEventKey* Event) {
         default:
             break;
         }
+    }
+    RememberKeyForPage(Event);
+    return false;
+}
+
+void TBrowser::RememberKeyForPage(const GdkEventKey* Event) {
+    // Only the last few: a key the page used never comes back.
+    constexpr std::size_t Kept = 32;
+    if (FKeysForPage.size() == Kept) {
+        FKeysForPage.pop_front();
+    }
+    FKeysForPage.push_back({Event->time, Event->hardware_keycode, Event->type});
+}
+
+bool TBrowser::TakeReturnedKey(const GdkEventKey* Event) {
+    const auto it = std::find_if(FKeysForPage.begin(), FKeysForPage.end(), [&](const TKeyStamp& k) {
+        return k.Time == Event->time && k.Keycode == Event->hardware_keycode && k.Type == Event->type;
+    });
+    if (it == FKeysForPage.end()) {
+        return false;
+    }
+    FKeysForPage.erase(it);
+    return true;
+}
+
+bool TBrowser::OnKeyNotUsed(GdkEventKey* Event) {
+    // Neither the host (it was offered the key first) nor the page used the key: the browser's
+    // own keys act now, as a browser's do after the page had its chance to prevent them.
+    if (!Alive()) {
+        return false;
+    }
+    switch (BrowserKeyOf(Event->keyval, Event->state)) {
+    case TBrowserKey::Reload:
+        Reload();
+        return true;
+    case TBrowserKey::ReloadBypassingCache:
+        HostLoad([&] { webkit_web_view_reload_bypass_cache(View()); });
+        return true;
+    case TBrowserKey::Back:
+        GoBack();
+        return true;
+    case TBrowserKey::Forward:
+        GoForward();
+        return true;
+    case TBrowserKey::Print:
+        PrintLater();
+        return true;
+    case TBrowserKey::DevTools: {
+        BOOL enabled = 0;
+        FSettings->get_AreDevToolsEnabled(&enabled);
+        if (enabled == 0) {
+            return false; // as if the key were no browser key
+        }
+        OpenDevToolsWindow();
+        return true;
+    }
+    case TBrowserKey::None:
+        break;
     }
     return false;
 }

@@ -68,6 +68,14 @@ void TBrowser::OnEngineMessage(WebKitJavascriptResult* Result) {
         args->NavigationId = it->second;
         FFrameNavigations.erase(it);
         FFrameNavigationCompleted.Raise(Core(), args.Get());
+    } else if (kind == "download") {
+        // A link asked to download one of the application's files (Downloads.cpp).
+        const std::string uri = MapToHostUri(JsProperty(message, "uri"));
+        if (uri.rfind("file:///", 0) == 0) {
+            DownloadFile(uri, JsProperty(message, "name"));
+        }
+    } else if (kind == "permission") {
+        OnPagePermission(JsProperty(message, "id"), JsProperty(message, "name"));
     } else if (kind == "move-focus") {
         // WebKit has no signal for focus leaving the page: the page reports Tab on its edges.
         auto args = MakeCom<TMoveFocusRequestedArgs>();

@@ -93,6 +93,9 @@ void TBrowser::OnWebProcessTerminated(WebKitWebProcessTerminationReason Reason) 
 }
 
 bool TBrowser::OnDecidePolicy(WebKitPolicyDecision* Decision, WebKitPolicyDecisionType Type) {
+    if (Type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+        return OnResponseDecision(WEBKIT_RESPONSE_POLICY_DECISION(Decision));
+    }
     if (Type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
         return false;
     }

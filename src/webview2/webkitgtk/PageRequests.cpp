@@ -63,7 +63,7 @@ bool TBrowser::OnPermissionRequest(WebKitPermissionRequest* Request) {
 
 bool TBrowser::OnScriptDialog(WebKitScriptDialog* Dialog) {
     if (FSettings->DefaultScriptDialogsEnabled) {
-        return false; // WebKit shows its own dialog
+        return ShowScriptDialog(Dialog);
     }
     auto args = MakeCom<TScriptDialogOpeningArgs>();
     args->Uri = CurrentSource();

@@ -8,11 +8,14 @@
 namespace WebView2::WebKitGtk {
 
 template <class Signature, class F>
-void TBrowser::Connect(gpointer Instance, const char* Signal, F Handler) {
-    FSignals.Connect<Signature>(Instance, Signal, [this, Handler](auto... Args) {
-        const ComPtr<TBrowser> keep(this);
-        return Handler(Args...);
-    });
+void TBrowser::Connect(gpointer Instance, const char* Signal, F Handler, GConnectFlags Flags) {
+    FSignals.Connect<Signature>(
+        Instance, Signal,
+        [this, Handler](auto... Args) {
+            const ComPtr<TBrowser> keep(this);
+            return Handler(Args...);
+        },
+        Flags);
 }
 
 void TBrowser::ConnectSignals() {
@@ -68,6 +71,10 @@ void TBrowser::ConnectSignals() {
                                              [this](TWidget, GdkEventKey* event) { return OnKey(event); });
     Connect<gboolean(TWidget, GdkEventKey*)>(view, "key-release-event",
                                              [this](TWidget, GdkEventKey* event) { return OnKey(event); });
+    // After WebKit's own handler, which passes on only what the page did not use.
+    Connect<gboolean(TWidget, GdkEventKey*)>(
+        view, "key-press-event", [this](TWidget, GdkEventKey* event) { return OnKeyNotUsed(event); },
+        G_CONNECT_AFTER);
     Connect<gboolean(TWidget, GdkEventScroll*)>(
         view, "scroll-event", [this](TWidget, GdkEventScroll* event) { return OnScroll(event); });
     Connect<void(TView, WebKitHitTestResult*, guint)>(

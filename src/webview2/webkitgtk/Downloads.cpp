@@ -1,0 +1,175 @@
+#include "webview2/webkitgtk/Downloads.h"
+#include "webview2/webkitgtk/DownloadDialogs.h"
+#include "webview2/webkitgtk/Engine.h"
+#include "webview2/webkitgtk/FileSaving.h"
+
+#include "base/glib/Signals.h"
+#include "webview2/DownloadNames.h"
+#include "webview2/Streams.h"
+#include "webview2/UriMapping.h"
+
+#include <memory>
+#include <string>
+
+namespace WebView2::WebKitGtk {
+
+using Base::GLib::ConnectSignal;
+
+const char* const DownloadLinkScript = R"JS((() => {
+  'use strict';
+  if (location.protocol !== 'vtr-file:') return;
+  // After the page's own handlers, which may prevent the download.
+  window.addEventListener('click', (event) => {
+    const link = event.target instanceof Element
+      ? event.target.closest('a[download][href], area[download][href]') : null;
+    if (!link || event.defaultPrevented || event.button !== 0 || !/^(vtr-)?file:\/\/\//i.test(link.href)) return;
+    event.preventDefault();
+    window.webkit.messageHandlers.vtrEngine.postMessage(
+      { kind: 'download', uri: link.href, name: link.getAttribute('download') || '' });
+  });
+})();
+)JS";
+
+namespace {
+
+const char* const NotFound = "The file was not found.";
+
+GtkWindow* OwnerOf(WebKitWebView* View) {
+    return OwnerWindowOf(View != nullptr ? GTK_WIDGET(View) : nullptr);
+}
+
+void OnDownloadStarted(WebKitDownload* Download) {
+    WebKitURIRequest* request = webkit_download_get_request(Download);
+    const char* raw = request != nullptr ? webkit_uri_request_get_uri(request) : nullptr;
+    const std::string uri = raw != nullptr ? raw : "";
+    if (IsEngineFileUri(uri)) {
+        // WebKit fetches downloads elsewhere than pages, where the engine's scheme is unknown:
+        // the engine saves the file itself, for the application's own window only.
+        WebKitWebView* view = webkit_download_get_web_view(Download);
+        webkit_download_cancel(Download);
+        if (TBrowser* browser = view != nullptr ? TBrowser::FromView(view) : nullptr) {
+            browser->DownloadFile(MapToHostUri(uri), "");
+        }
+        return;
+    }
+    auto name = std::make_shared<std::string>(DownloadFileName("", uri));
+    ConnectSignal<gboolean(WebKitDownload*, gchar*)>(
+        Download, "decide-destination", [name, uri](WebKitDownload* Started, gchar* Suggested) {
+            *name = DownloadFileName(Suggested != nullptr ? Suggested : "", uri);
+            AskDownloadDestination(
+                OwnerOf(webkit_download_get_web_view(Started)), *name,
+                [download = TGObjectPtr<WebKitDownload>::Ref(Started)](const std::string& Path) {
+                    const TGString fileUri(Path.empty() ? nullptr
+                                                        : g_filename_to_uri(Path.c_str(), nullptr, nullptr));
+                    if (fileUri == nullptr) {
+                        webkit_download_cancel(download.Get()); // nothing is written
+                        return;
+                    }
+                    // The user chose the path and confirmed replacing what is there. WebKit writes
+                    // beside it and moves the complete file into place.
+                    webkit_download_set_allow_overwrite(download.Get(), TRUE);
+                    webkit_download_set_destination(download.Get(), fileUri.get());
+                });
+            return TRUE;
+        });
+    ConnectSignal<void(WebKitDownload*, GError*)>(
+        Download, "failed", [name](WebKitDownload* Failed, GError* Error) {
+            if (g_error_matches(Error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER)) {
+                return;
+            }
+            ShowDownloadFailed(OwnerOf(webkit_download_get_web_view(Failed)), *name,
+                               Error != nullptr ? Error->message : "The download failed.");
+        });
+}
+
+} // namespace
+
+void WatchDownloads(WebKitWebContext* Context) {
+    ConnectSignal<void(WebKitWebContext*, WebKitDownload*)>(
+        Context, "download-started",
+        [](WebKitWebContext*, WebKitDownload* Download) { OnDownloadStarted(Download); });
+}
+
+ComPtr<IStream> TBrowser::OpenFileForDownload(const std::string& HostUri, std::string& Error) {
+    // What the page would get for the address: the host's answer, or the regular file on disk.
+    const std::string uri(StripFragment(HostUri));
+    bool wanted = false;
+    for (const TFilter& filter : FFilters) {
+        wanted = wanted || MatchesUriFilter(filter.Pattern, uri);
+    }
+    if (wanted && !FWebResourceRequested.Empty()) {
+        auto request = MakeCom<TWebResourceRequest>();
+        request->Uri = uri;
+        auto args = MakeCom<TWebResourceRequestedArgs>();
+        args->Request = request;
+        FWebResourceRequested.Raise(Core(), args.Get());
+        if (args->Response) {
+            int status = 200;
+            args->Response->get_StatusCode(&status);
+            ComPtr<IStream> content;
+            args->Response->get_Content(content.ReleaseAndGetAddressOf());
+            if (status < 200 || status > 299) {
+                Error = NotFound;
+                return {};
+            }
+            return content ? content : CreateMemoryStream();
+        }
+    }
+    const TGString path(g_filename_from_uri(uri.substr(0, uri.find('?')).c_str(), nullptr, nullptr));
+    HRESULT result = S_OK;
+    ComPtr<IStream> content = path != nullptr ? OpenRegularFileStream(path.get(), result) : nullptr;
+    if (!content) {
+        Error = NotFound;
+    }
+    return content;
+}
+
+void TBrowser::DownloadFile(const std::string& HostUri, const std::string& SuggestedName) {
+    if (!Alive()) {
+        return;
+    }
+    const std::string name = DownloadFileName(SuggestedName, HostUri);
+    std::string error;
+    ComPtr<IStream> content = OpenFileForDownload(HostUri, error);
+    if (!Alive()) {
+        return; // the host closed the browser meanwhile
+    }
+    if (!content) {
+        ShowDownloadFailed(OwnerOf(View()), name, error);
+        return;
+    }
+    AskDownloadDestination(
+        OwnerOf(View()), name, [browser = ComPtr<TBrowser>(this), content, name](const std::string& Path) {
+            if (Path.empty()) {
+                return; // cancelled: nothing is written
+            }
+            SaveStreamAs(content, Path, [browser, name](const std::string& Failure) {
+                if (!Failure.empty()) {
+                    ShowDownloadFailed(browser->Alive() ? OwnerOf(browser->View()) : nullptr, name, Failure);
+                }
+            });
+        });
+}
+
+bool TBrowser::OnResponseDecision(WebKitResponsePolicyDecision* Decision) {
+    // A response of the application's files that the page cannot show, or that asks to be
+    // saved, is a download, as it would be in a browser.
+    WebKitURIResponse* response = webkit_response_policy_decision_get_response(Decision);
+    const char* uri = webkit_uri_response_get_uri(response);
+    if (uri == nullptr || !IsEngineFileUri(uri)) {
+        return false; // WebKit's own course
+    }
+    SoupMessageHeaders* headers = webkit_uri_response_get_http_headers(response);
+    const char* disposition =
+        headers != nullptr ? soup_message_headers_get_one(headers, "Content-Disposition") : nullptr;
+    const bool attachment = disposition != nullptr && g_ascii_strncasecmp(disposition, "attachment", 10) == 0;
+    if (webkit_response_policy_decision_is_mime_type_supported(Decision) && !attachment) {
+        return false;
+    }
+    webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(Decision));
+    const char* suggested = webkit_uri_response_get_suggested_filename(response);
+    DownloadFile(MapToHostUri(uri), suggested != nullptr ? suggested : "");
+    return true;
+}
+
+} // namespace WebView2::WebKitGtk
