@@ -3,6 +3,7 @@
 // style once a display is open).
 
 #include "BridgeHarness.h"
+#include "StyleNames.h"
 
 #include "forms/StyleManager.h"
 #include "shared/styles/StyleCatalogue.h"
@@ -30,46 +31,7 @@ protected:
 } // namespace
 
 TEST_F(ThemesBridge, GetThemesListsAllFortyNamesInTheLocalesOrder) {
-    const json expected = {"Amakrits",
-                           "Amethyst Kamri",
-                           "Aqua Graphite",
-                           "Aqua Light Slate",
-                           "Auric",
-                           "Carbon",
-                           "Charcoal Dark Slate",
-                           "Cobalt XEMedia",
-                           "Cyan Dusk",
-                           "Cyan Night",
-                           "Emerald Light Slate",
-                           "Glossy",
-                           "Glow",
-                           "Golden Graphite",
-                           "Iceberg Classico",
-                           "Lavender Classico",
-                           "Light",
-                           "Luna",
-                           "Metropolis UI Black",
-                           "Metropolis UI Blue",
-                           "Metropolis UI Dark",
-                           "Metropolis UI Green",
-                           "Obsidian",
-                           "Onyx Blue",
-                           "Ruby Graphite",
-                           "Sapphire Kamri",
-                           "Silver",
-                           "Sky",
-                           "Slate Classico",
-                           "Smokey Quartz Kamri",
-                           "Tablet Dark",
-                           "Tablet Light",
-                           "Turquoise Gray",
-                           "Windows",
-                           "Windows10",
-                           "Windows10 Blue",
-                           "Windows10 Dark",
-                           "Windows10 Green",
-                           "Windows10 Purple",
-                           "Windows10 SlateGray"};
+    const json expected = StyleNames::SortedNames();
     TBridge bridge;
     EXPECT_EQ(bridge.Call(GetThemes, json::object()), Ok(expected));
     // The same whatever style is active, and written as an array of texts without spaces.

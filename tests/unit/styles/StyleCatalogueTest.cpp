@@ -1,3 +1,4 @@
+#include "StyleNames.h"
 #include "shared/config/Resources.h"
 #include "shared/styles/StyleResource.h"
 #include "shared/text/StrUtils.h"
@@ -17,52 +18,8 @@ using Shared::TStyleResource;
 
 namespace {
 
-struct TEntry {
-    const char* Resource;
-    const char* Name;
-};
-
-const TEntry Catalogue[] = {
-    {"AMAKRITS", "Amakrits"},
-    {"AMETHYSTKAMRI", "Amethyst Kamri"},
-    {"AQUAGRAPHITE", "Aqua Graphite"},
-    {"AQUALIGHTSLATE", "Aqua Light Slate"},
-    {"AURIC", "Auric"},
-    {"CARBON", "Carbon"},
-    {"CHARCOALDARKSLATE", "Charcoal Dark Slate"},
-    {"COBALTXEMEDIA", "Cobalt XEMedia"},
-    {"CYANDUSK", "Cyan Dusk"},
-    {"CYANNIGHT", "Cyan Night"},
-    {"EMERALDLIGHTSLATE", "Emerald Light Slate"},
-    {"GLOSSY", "Glossy"},
-    {"GLOW", "Glow"},
-    {"GOLDENGRAPHITE", "Golden Graphite"},
-    {"ICEBERGCLASSICO", "Iceberg Classico"},
-    {"LAVENDERCLASSICO", "Lavender Classico"},
-    {"LIGHT", "Light"},
-    {"LUNA", "Luna"},
-    {"METROPOLISUIBLACK", "Metropolis UI Black"},
-    {"METROPOLISUIBLUE", "Metropolis UI Blue"},
-    {"METROPOLISUIDARK", "Metropolis UI Dark"},
-    {"METROPOLISUIGREEN", "Metropolis UI Green"},
-    {"OBSIDIAN", "Obsidian"},
-    {"ONYXBLUE", "Onyx Blue"},
-    {"RUBYGRAPHITE", "Ruby Graphite"},
-    {"SAPPHIREKAMRI", "Sapphire Kamri"},
-    {"SILVER", "Silver"},
-    {"SKY", "Sky"},
-    {"SLATECLASSICO", "Slate Classico"},
-    {"SMOKEYQUARTZKAMRI", "Smokey Quartz Kamri"},
-    {"TABLETDARK", "Tablet Dark"},
-    {"TABLETLIGHT", "Tablet Light"},
-    {"TURQUOISEGRAY", "Turquoise Gray"},
-    {"WINDOWS", "Windows10"},
-    {"WINDOWSBLUE", "Windows10 Blue"},
-    {"WINDOWSDARK", "Windows10 Dark"},
-    {"WINDOWSGREEN", "Windows10 Green"},
-    {"WINDOWSPURPLE", "Windows10 Purple"},
-    {"WINDOWSSLATEGRAY", "Windows10 SlateGray"},
-};
+using StyleNames::Catalogue;
+using TEntry = StyleNames::TCatalogueEntry;
 
 const char* const PaletteKeys[] = {"window_bg", "window_fg",       "border",        "accent",
                                    "accent_fg", "menubar_bg",      "menubar_fg",    "menu_bg",

@@ -1,4 +1,5 @@
 #include "shared/styles/StylesUtils.h"
+#include "StyleNames.h"
 #include "forms/StyleManager.h"
 #include "shared/styles/StyleCatalogue.h"
 
@@ -12,48 +13,7 @@ using Shared::TStylesUtils;
 
 namespace {
 
-const std::vector<std::string> SortedNames = {
-    "Amakrits",
-    "Amethyst Kamri",
-    "Aqua Graphite",
-    "Aqua Light Slate",
-    "Auric",
-    "Carbon",
-    "Charcoal Dark Slate",
-    "Cobalt XEMedia",
-    "Cyan Dusk",
-    "Cyan Night",
-    "Emerald Light Slate",
-    "Glossy",
-    "Glow",
-    "Golden Graphite",
-    "Iceberg Classico",
-    "Lavender Classico",
-    "Light",
-    "Luna",
-    "Metropolis UI Black",
-    "Metropolis UI Blue",
-    "Metropolis UI Dark",
-    "Metropolis UI Green",
-    "Obsidian",
-    "Onyx Blue",
-    "Ruby Graphite",
-    "Sapphire Kamri",
-    "Silver",
-    "Sky",
-    "Slate Classico",
-    "Smokey Quartz Kamri",
-    "Tablet Dark",
-    "Tablet Light",
-    "Turquoise Gray",
-    "Windows",
-    "Windows10",
-    "Windows10 Blue",
-    "Windows10 Dark",
-    "Windows10 Green",
-    "Windows10 Purple",
-    "Windows10 SlateGray",
-};
+const std::vector<std::string> SortedNames = StyleNames::SortedNames();
 
 // Sets the collation locale for one test and restores the previous one.
 class TLocale {
