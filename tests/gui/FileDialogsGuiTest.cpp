@@ -2,7 +2,7 @@
 // what each filter lets through, name field, overwrite prompt, owner) and answered.
 #include <gtest/gtest.h>
 
-#include "GuiTestSupport.h"
+#include "support/Display.h"
 
 #include "forms/Application.h"
 #include "forms/FileDialogs.h"
@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 using namespace Forms;
-using namespace GuiTestSupport;
+using namespace GuiTest;
 namespace fs = std::filesystem;
 
 namespace {
@@ -121,7 +121,7 @@ TEST_F(FileDialogs, OpenOffersOurFiltersOwnedByTheActiveForm) {
     TForm owner;
     owner.SetCaption("vtr dialog owner");
     owner.Show();
-    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(GTK_WIDGET(owner.FormImpl().Window)); }));
+    ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(GTK_WIDGET(owner.FormImpl().Window)); }));
 
     TFileOpenDialog dialog;
     dialog.SetTitle("Pick a file");

@@ -35,7 +35,6 @@
 #include <gdk/gdkx.h>
 
 using namespace GuiTest;
-using Forms::TStyleColor;
 using nlohmann::json;
 
 namespace {
@@ -106,10 +105,6 @@ public:
 private:
     GdkPixbuf* FPixbuf = nullptr;
 };
-
-bool Near(TStyleColor A, TStyleColor B) {
-    return std::abs(A.R - B.R) <= 3 && std::abs(A.G - B.G) <= 3 && std::abs(A.B - B.B) <= 3;
-}
 
 TStyleColor Palette(const std::string& Style, const std::string& Name) {
     return *Forms::TStyleManager::StyleDefinition(Style)->Color(Name);

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "GuiTestSupport.h"
+#include "support/Display.h"
 
 #include "forms/Application.h"
 #include "forms/Graphics.h"
@@ -21,31 +21,14 @@
 #include <gdk/gdkx.h>
 
 using namespace Forms;
-using namespace GuiTestSupport;
+using namespace GuiTest;
 
 namespace {
 
-void SaveScreen(const std::string& Name) {
-    std::filesystem::create_directories(VTR_SCREENSHOT_DIR);
-    GdkWindow* root = gdk_get_default_root_window();
-    GdkPixbuf* pixbuf =
-        gdk_pixbuf_get_from_window(root, 0, 0, gdk_window_get_width(root), gdk_window_get_height(root));
-    ASSERT_NE(pixbuf, nullptr);
-    const std::string path = std::string(VTR_SCREENSHOT_DIR) + "/" + Name + ".png";
-    gdk_pixbuf_save(pixbuf, path.c_str(), "png", nullptr, nullptr);
-    g_object_unref(pixbuf);
-}
-
-// The colour of one screen pixel as 0x00BBGGRR.
-TColor ScreenPixel(int X, int Y) {
-    GdkPixbuf* pixbuf = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), X, Y, 1, 1);
-    if (pixbuf == nullptr) {
-        return -1;
-    }
-    const guchar* p = gdk_pixbuf_get_pixels(pixbuf);
-    const TColor color = p[0] | (p[1] << 8) | (p[2] << 16);
-    g_object_unref(pixbuf);
-    return color;
+// The colour of one screen pixel as 0x00BBGGRR; -1 when it cannot be read.
+TColor ScreenColor(int X, int Y) {
+    const TStyleColor c = ScreenPixel(X, Y);
+    return c.A == 0 ? -1 : c.R | (c.G << 8) | (c.B << 16);
 }
 
 void Xdotool(const std::string& Arguments) {
@@ -238,7 +221,7 @@ TEST(LocalizedDialogs, ErrorAndQuestionInEveryLanguage) {
         TDialogContent error;
         WhenShown(ShownMessageDialog, [&](GtkWindow* w) {
             error = ReadDialog(w);
-            SaveScreen("dialog-error6-" + language);
+            SaveScreen(VTR_SCREENSHOT_DIR, "dialog-error6-" + language);
             Xdotool("key Return");
         });
         Runtime::ShowLocalizedError(Runtime::lmRuntimeRequired);
@@ -251,7 +234,7 @@ TEST(LocalizedDialogs, ErrorAndQuestionInEveryLanguage) {
         TDialogContent question;
         WhenShown(ShownMessageDialog, [&](GtkWindow* w) {
             question = ReadDialog(w);
-            SaveScreen("dialog-question7-" + language);
+            SaveScreen(VTR_SCREENSHOT_DIR, "dialog-question7-" + language);
             Xdotool("key Return");
         });
         const int answer = Runtime::ShowMessageDialog(
@@ -271,7 +254,7 @@ TEST(LocalizedDialogs, ErrorAndQuestionInEveryLanguage) {
     for (const int message :
          {Runtime::lmNotValidApplication, Runtime::lmCannotContinue, Runtime::lmInstallationCancelled}) {
         WhenShown(ShownMessageDialog, [&](GtkWindow*) {
-            SaveScreen("dialog-error" + std::to_string(message) + "-en");
+            SaveScreen(VTR_SCREENSHOT_DIR, "dialog-error" + std::to_string(message) + "-en");
             Xdotool("key Return");
         });
         Runtime::ShowLocalizedError(message);
@@ -307,7 +290,7 @@ TEST(LocalizedDialogs, EscDoesNothingWithoutCancelButTheCloseBoxStillCancels) {
     bool stillShown = false;
     WhenShown(ShownMessageDialog, [&](GtkWindow* w) {
         Xdotool("key Escape");
-        PumpFor(300);
+        RunFor(300);
         stillShown = Viewable(w);
         ClickCloseBox(XidOfWindow(w));
     });
@@ -362,9 +345,9 @@ TEST(RequirePasswordForm, LayoutOfTheDialog) {
     int clientWidth = 0;
     int clientHeight = 0;
     WhenShown(Finder(form), [&](GtkWindow* w) {
-        PumpUntil([&] { return form.ClientWidth() == 308 && form.ClientHeight() == 71; });
-        PumpFor(200);
-        SaveScreen("password-dialog");
+        RunUntil([&] { return form.ClientWidth() == 308 && form.ClientHeight() == 71; });
+        RunFor(200);
+        SaveScreen(VTR_SCREENSHOT_DIR, "password-dialog");
         frame = FrameGeometry(XidOf(form));
         actions = RunCommand("xprop -id " + std::to_string(XidOf(form)) + " _NET_WM_ALLOWED_ACTIONS");
         motif = RunCommand("xprop -id " + std::to_string(XidOf(form)) + " _MOTIF_WM_HINTS");
@@ -418,7 +401,7 @@ TEST(RequirePasswordForm, ClosesWithOkWhenTheLastRightKeyIsReleased) {
     std::string echo;
     WhenShown(Finder(form), [&](GtkWindow* w) {
         Xdotool("type --delay 30 ab");
-        PumpFor(300);
+        RunFor(300);
         openAfterTwo = Viewable(w) && form.ModalResult() == mrNone;
         GtkWidget* entry = gtk_window_get_focus(w);
         if (entry != nullptr && GTK_IS_ENTRY(entry)) {
@@ -427,7 +410,7 @@ TEST(RequirePasswordForm, ClosesWithOkWhenTheLastRightKeyIsReleased) {
                        ? "*"
                        : "plain";
         }
-        SaveScreen("password-dialog-typing");
+        SaveScreen(VTR_SCREENSHOT_DIR, "password-dialog-typing");
         Xdotool("type c");
     });
     EXPECT_EQ(form.ShowModal(), mrOk);
@@ -444,14 +427,14 @@ TEST(RequirePasswordForm, WrongCaseEscAndPastingKeepItOpenUntilAKeyIsReleased) {
     bool openAfterPaste = false;
     WhenShown(Finder(form), [&](GtkWindow* w) {
         Xdotool("type --delay 30 secret");
-        PumpFor(300);
+        RunFor(300);
         openAfterWrongCase = Viewable(w) && form.ModalResult() == mrNone;
         Xdotool("key Escape");
-        PumpFor(300);
+        RunFor(300);
         openAfterEsc = Viewable(w) && form.ModalResult() == mrNone;
         // Text that arrives without a key in the box (pasted with the mouse) is not compared...
         form.PasswordEdit()->SetText("Secret");
-        PumpFor(300);
+        RunFor(300);
         openAfterPaste = Viewable(w) && form.ModalResult() == mrNone;
         // ...until some key is released there.
         Xdotool("key shift");
@@ -478,8 +461,8 @@ TEST(EdgeInstallerForm, BorderlessRoundedCentredAndRefusesToClose) {
     Runtime::TEdgeInstallerForm splash;
     EXPECT_EQ(splash.Caption(), "EdgeInstallerForm");
     splash.Show();
-    ASSERT_TRUE(PumpUntil([&] { return Viewable(WindowOf(splash)); }));
-    PumpFor(300);
+    ASSERT_TRUE(RunUntil([&] { return Viewable(WindowOf(splash)); }));
+    RunFor(300);
     const unsigned long xid = XidOf(splash);
     const TFrameGeometry g = FrameGeometry(xid);
     EXPECT_EQ(g.Width, 80);
@@ -501,16 +484,16 @@ TEST(EdgeInstallerForm, BorderlessRoundedCentredAndRefusesToClose) {
 
     // The corners are cut off: the screen behind shows through the corner pixel, not inside.
     const TColor background = ColorToRGB(clHotLight);
-    EXPECT_NE(ScreenPixel(g.X, g.Y), background);
-    EXPECT_EQ(ScreenPixel(g.X + 3, g.Y + 40), background);
+    EXPECT_NE(ScreenColor(g.X, g.Y), background);
+    EXPECT_EQ(ScreenColor(g.X + 3, g.Y + 40), background);
 
     // Alt+F4 and the window manager's close request do nothing.
     Xdotool("windowactivate --sync " + std::to_string(xid));
     Xdotool("key alt+F4");
-    PumpFor(500);
+    RunFor(500);
     EXPECT_TRUE(Viewable(WindowOf(splash)));
     RunCommand("wmctrl -i -c " + std::to_string(xid));
-    PumpFor(500);
+    RunFor(500);
     EXPECT_TRUE(Viewable(WindowOf(splash)));
 }
 
@@ -536,13 +519,13 @@ TEST(EdgeInstallerForm, ColoursAndIndicatorKinds) {
         splash.SetIndicatorColor(c.IndicatorColor);
         splash.SetIndicatorType(c.IndicatorType);
         splash.Show();
-        ASSERT_TRUE(PumpUntil([&] { return Viewable(WindowOf(splash)); }));
-        PumpFor(400);
-        SaveScreen(c.Name);
+        ASSERT_TRUE(RunUntil([&] { return Viewable(WindowOf(splash)); }));
+        RunFor(400);
+        SaveScreen(VTR_SCREENSHOT_DIR, c.Name);
         const TFrameGeometry g = FrameGeometry(XidOf(splash));
         const TColor background = ColorToRGB(c.FormColor);
         const TColor ink = c.IndicatorColor == 1 ? clWhite : clBlack;
-        EXPECT_EQ(ScreenPixel(g.X + 4, g.Y + 40), background);
+        EXPECT_EQ(ScreenColor(g.X + 4, g.Y + 40), background);
         // The indicator draws in its colour inside its 64-pixel square.
         int inked = 0;
         GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), g.X + 9, g.Y + 8, 64, 64);

@@ -1,10 +1,10 @@
 // Visual styles on real windows: a window with a menu bar, a button, an edit box and a progress
 // bar is shown on the test display, styles are switched, and the colours on screen are read
 // back from the X server and compared with the styles' palettes.
-#include "StylesGuiSupport.h"
 #include "forms/StyleManager.h"
 #include "shared/styles/StyleCatalogue.h"
 #include "shared/styles/StylesUtils.h"
+#include "support/Display.h"
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -17,22 +17,10 @@
 #include <vector>
 
 using Forms::TStyleManager;
-using Shared::TStyleColor;
 using Shared::TStylesUtils;
-using namespace StylesGuiSupport;
+using namespace GuiTest;
 
 namespace {
-
-void SaveScreen(const std::string& Name) {
-    std::filesystem::create_directories(VTR_SCREENSHOT_DIR);
-    GdkWindow* root = gdk_get_default_root_window();
-    GdkPixbuf* pixbuf =
-        gdk_pixbuf_get_from_window(root, 0, 0, gdk_window_get_width(root), gdk_window_get_height(root));
-    ASSERT_NE(pixbuf, nullptr);
-    const std::string path = std::string(VTR_SCREENSHOT_DIR) + "/" + Name + ".png";
-    gdk_pixbuf_save(pixbuf, path.c_str(), "png", nullptr, nullptr);
-    g_object_unref(pixbuf);
-}
 
 void SavePreview(const Forms::TRasterImage& Image, const std::string& Name) {
     std::filesystem::create_directories(VTR_SCREENSHOT_DIR);
@@ -58,8 +46,8 @@ struct TLook {
     }
     std::string Describe() const {
         std::ostringstream s;
-        s << "window " << Hex(Window) << ", menu bar " << Hex(MenuBar) << ", button " << Hex(Button)
-          << ", edit " << Hex(Entry) << ", progress " << Hex(Fill) << "/" << Hex(Trough);
+        s << "window " << Window.ToHex() << ", menu bar " << MenuBar.ToHex() << ", button " << Button.ToHex()
+          << ", edit " << Entry.ToHex() << ", progress " << Fill.ToHex() << "/" << Trough.ToHex();
         return s.str();
     }
 };
@@ -119,8 +107,8 @@ public:
                          }),
                          &Drawn);
         gtk_widget_show_all(Window);
-        EXPECT_TRUE(PumpUntil([this] { return Drawn && gtk_widget_get_mapped(Window); }));
-        PumpFor(150);
+        EXPECT_TRUE(RunUntil([this] { return Drawn && gtk_widget_get_mapped(Window); }));
+        RunFor(150);
     }
     ~TSampleWindow() { gtk_widget_destroy(Window); }
     TSampleWindow(const TSampleWindow&) = delete;
@@ -139,7 +127,7 @@ public:
 
     // Waits for the window to show Expected (style changes are drawn on the next frames).
     ::testing::AssertionResult Shows(const TLook& Expected) const {
-        if (PumpUntil([&] { return Look() == Expected; })) {
+        if (RunUntil([&] { return Look() == Expected; })) {
             return ::testing::AssertionSuccess();
         }
         return ::testing::AssertionFailure()
@@ -223,13 +211,13 @@ protected:
 TEST_F(StylesGui, DarkStyleRecoloursEveryControlAndWindowsRestoresTheSystemLook) {
     TSampleWindow window("vtr styles");
     const TLook system = window.Look();
-    SaveScreen("system-look");
+    SaveScreen(VTR_SCREENSHOT_DIR, "system-look");
     const TLook dark = PaletteLook("Windows10 Dark");
     EXPECT_FALSE(system == dark) << system.Describe();
 
     ASSERT_TRUE(TStyleManager::TrySetStyle("Windows10 Dark", false));
     EXPECT_TRUE(window.Shows(dark));
-    SaveScreen("windows10-dark");
+    SaveScreen(VTR_SCREENSHOT_DIR, "windows10-dark");
 
     ASSERT_TRUE(TStyleManager::TrySetStyle("Windows", false));
     EXPECT_TRUE(window.Shows(system));
@@ -271,31 +259,31 @@ TEST_F(StylesGui, MenusOpenedByMouseWearTheStyle) {
     const auto dark = *TStyleManager::StyleDefinition("Windows10 Dark");
 
     ClickAt(ScreenCentre(window.FileItem));
-    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(window.FileMenu); }))
+    ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(window.FileMenu); }))
         << "the File menu did not open";
     GtkWidget* menu = window.FileMenu;
     const int width = gtk_widget_get_allocated_width(menu);
     const int height = gtk_widget_get_allocated_height(menu);
-    EXPECT_TRUE(PumpUntil([&] {
+    EXPECT_TRUE(RunUntil([&] {
         return Near(ScreenPixel(menu, width / 2, height - 2), *dark.Color("menu_bg"));
     })) << "menu shows "
-        << Hex(ScreenPixel(menu, width / 2, height - 2));
+        << ScreenPixel(menu, width / 2, height - 2).ToHex();
     // The open title is highlighted in the accent colour.
-    EXPECT_TRUE(PumpUntil([&] { return Near(ScreenPixel(window.FileItem, 2, 3), *dark.Color("accent")); }))
-        << "title shows " << Hex(ScreenPixel(window.FileItem, 2, 3));
+    EXPECT_TRUE(RunUntil([&] { return Near(ScreenPixel(window.FileItem, 2, 3), *dark.Color("accent")); }))
+        << "title shows " << ScreenPixel(window.FileItem, 2, 3).ToHex();
 
     // Pointing at an item highlights it too.
     const auto open = ScreenCentre(window.OpenItem);
     RunXdotool({"mousemove", "--sync", std::to_string(open.first), std::to_string(open.second)});
     const int itemWidth = gtk_widget_get_allocated_width(window.OpenItem);
-    EXPECT_TRUE(PumpUntil([&] {
+    EXPECT_TRUE(RunUntil([&] {
         return Near(ScreenPixel(window.OpenItem, itemWidth - 4, 3), *dark.Color("accent"));
     })) << "item shows "
-        << Hex(ScreenPixel(window.OpenItem, itemWidth - 4, 3));
-    SaveScreen("windows10-dark-menu");
+        << ScreenPixel(window.OpenItem, itemWidth - 4, 3).ToHex();
+    SaveScreen(VTR_SCREENSHOT_DIR, "windows10-dark-menu");
 
     RunXdotool({"key", "Escape"});
-    EXPECT_TRUE(PumpUntil([&] { return !gtk_widget_get_mapped(window.FileMenu); }));
+    EXPECT_TRUE(RunUntil([&] { return !gtk_widget_get_mapped(window.FileMenu); }));
 }
 
 TEST_F(StylesGui, MessageDialogsWearTheStyle) {
@@ -305,8 +293,8 @@ TEST_F(StylesGui, MessageDialogsWearTheStyle) {
                                GTK_BUTTONS_CLOSE, "Style 'Nope' not found");
     gtk_widget_show_all(dialog);
     GtkWidget* close = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
-    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(close); }));
-    PumpFor(200);
+    ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(close); }));
+    RunFor(200);
     // The dialog's own background (a corner clear of its text) and its one button, which is the
     // default button: the styles mark it with the accent colour.
     const auto sample = [&] {
@@ -317,16 +305,16 @@ TEST_F(StylesGui, MessageDialogsWearTheStyle) {
 
     ASSERT_TRUE(TStyleManager::TrySetStyle("Carbon", false));
     const auto carbon = *TStyleManager::StyleDefinition("Carbon");
-    EXPECT_TRUE(PumpUntil([&] {
+    EXPECT_TRUE(RunUntil([&] {
         const auto now = sample();
         return Near(now.first, *carbon.Color("window_bg")) && Near(now.second, *carbon.Color("accent"));
     })) << "dialog shows "
-        << Hex(sample().first) << ", button " << Hex(sample().second);
+        << sample().first.ToHex() << ", button " << sample().second.ToHex();
     EXPECT_FALSE(Near(system.first, *carbon.Color("window_bg")));
-    SaveScreen("carbon-dialog");
+    SaveScreen(VTR_SCREENSHOT_DIR, "carbon-dialog");
 
     ASSERT_TRUE(TStyleManager::TrySetStyle("Windows", false));
-    EXPECT_TRUE(PumpUntil([&] {
+    EXPECT_TRUE(RunUntil([&] {
         const auto now = sample();
         return Near(now.first, system.first) && Near(now.second, system.second);
     }));
@@ -355,7 +343,7 @@ TEST_F(StylesGui, SetThemeCasesThroughStylesUtils) {
     for (const char* name : {"No Such Style", ""}) {
         TStylesUtils::TrySetStyle(name, false);
         EXPECT_EQ(TStylesUtils::GetActiveTheme(), "Windows10 Dark") << name;
-        PumpFor(100);
+        RunFor(100);
         EXPECT_TRUE(window.Shows(dark)) << name;
     }
     EXPECT_TRUE(Shown.empty());
@@ -392,8 +380,8 @@ TEST_F(StylesGui, PreviewDrawsTheNamedStyleWithoutTouchingTheWindows) {
         }
         return n;
     };
-    EXPECT_EQ(Hex(pixel(316, 196)), Hex(*carbon.Color("window_bg")));
-    EXPECT_EQ(Hex(pixel(316, 8)), Hex(*carbon.Color("menubar_bg")));
+    EXPECT_EQ(pixel(316, 196).ToHex(), carbon.Color("window_bg")->ToHex());
+    EXPECT_EQ(pixel(316, 8).ToHex(), carbon.Color("menubar_bg")->ToHex());
     EXPECT_EQ(pixel(316, 196).A, 255);
     EXPECT_GT(count(*carbon.Color("accent")), 100) << "no highlighted menu title";
     EXPECT_GT(count(*carbon.Color("entry_bg")), 1000) << "no edit box";
@@ -410,7 +398,7 @@ TEST_F(StylesGui, PreviewDrawsTheNamedStyleWithoutTouchingTheWindows) {
     SavePreview(obsidian, "preview-obsidian");
     EXPECT_NE(obsidian.Pixels, image.Pixels);
     EXPECT_EQ(TStylesUtils::GetActiveTheme(), "Windows");
-    PumpFor(100);
+    RunFor(100);
     EXPECT_TRUE(window.Shows(system));
 
     // A preview is drawn over the active style, never mixed with it.

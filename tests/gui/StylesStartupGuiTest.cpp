@@ -1,14 +1,14 @@
 // The start-up step may choose a style before GTK has opened its display: the choice must hold
 // and the first window must wear it. A program of its own, so that nothing opened the display
 // before the test.
-#include "StylesGuiSupport.h"
 #include "forms/StyleManager.h"
 #include "shared/styles/StyleCatalogue.h"
+#include "support/Display.h"
 
 #include <gtest/gtest.h>
 
 using Forms::TStyleManager;
-using namespace StylesGuiSupport;
+using namespace GuiTest;
 
 TEST(StylesStartup, StyleChosenBeforeTheDisplayOpensIsWornByTheFirstWindow) {
     ASSERT_EQ(gdk_display_get_default(), nullptr);
@@ -23,14 +23,14 @@ TEST(StylesStartup, StyleChosenBeforeTheDisplayOpensIsWornByTheFirstWindow) {
     gtk_window_set_default_size(GTK_WINDOW(window), 300, 200);
     gtk_widget_show_all(window);
     const TStyleColor expected = *TStyleManager::StyleDefinition("Cobalt XEMedia")->Color("window_bg");
-    EXPECT_TRUE(PumpUntil([&] {
+    EXPECT_TRUE(RunUntil([&] {
         return gtk_widget_get_mapped(window) && Near(ScreenPixel(window, 150, 100), expected);
     })) << "window shows "
-        << Hex(ScreenPixel(window, 150, 100)) << ", expected " << Hex(expected);
+        << ScreenPixel(window, 150, 100).ToHex() << ", expected " << expected.ToHex();
 
     // And the system look comes back as for any other switch.
     ASSERT_TRUE(TStyleManager::TrySetStyle("Windows", true));
-    EXPECT_TRUE(PumpUntil([&] { return !Near(ScreenPixel(window, 150, 100), expected); }));
+    EXPECT_TRUE(RunUntil([&] { return !Near(ScreenPixel(window, 150, 100), expected); }));
     gtk_widget_destroy(window);
     TStyleManager::SetErrorPresenter(nullptr);
 }

@@ -15,28 +15,6 @@ bool HasDisplay() {
     return gdk_display_get_default() != nullptr;
 }
 
-bool RunUntil(const std::function<bool()>& Done, int TimeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-    while (!Done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return Done();
-        }
-        // A wake-up now and then, so that the deadline is seen while the loop is idle.
-        const guint wake = g_timeout_add(
-            20, [](gpointer) { return G_SOURCE_REMOVE; }, nullptr);
-        g_main_context_iteration(nullptr, TRUE);
-        if (GSource* source = g_main_context_find_source_by_id(nullptr, wake)) {
-            g_source_destroy(source);
-        }
-    }
-    return true;
-}
-
-void RunFor(int Ms) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
-    RunUntil([&] { return std::chrono::steady_clock::now() >= until; }, Ms + 1000);
-}
-
 std::string TestEnginePath() {
     return VTR_TEST_ENGINE_PATH;
 }

@@ -2,6 +2,7 @@
 
 // Support for tests that drive real windows and the real browser under Xvfb.
 
+#include "Display.h"
 #include "forms/WinControl.h"
 
 #include <filesystem>
@@ -12,11 +13,6 @@ namespace GuiTest {
 
 // True when a display is open (the tests run under scripts/with-display.sh).
 bool HasDisplay();
-
-// Runs the GUI thread's event loop until Done() holds or TimeoutMs passes; returns Done().
-bool RunUntil(const std::function<bool()>& Done, int TimeoutMs = 20000);
-// Runs the event loop for Ms milliseconds.
-void RunFor(int Ms);
 
 // The engine libraries of this build.
 std::string TestEnginePath();
