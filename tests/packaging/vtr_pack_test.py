@@ -285,7 +285,8 @@ class PackTest(unittest.TestCase):
         self.assertIn("./usr/bin/app -> /opt/com.example.test/app", listing)
         for path in ("./usr/share/applications/com.example.test.desktop",
                      "./usr/share/icons/hicolor/scalable/apps/com.example.test.svg",
-                     "./usr/share/doc/com.example.test/copyright", "./usr/share/doc/com.example.test/changelog.gz"):
+                     "./usr/share/doc/com.example.test/copyright", "./usr/share/doc/com.example.test/changelog.gz",
+                     "./usr/share/man/man1/app.1.gz"):
             self.assertTrue(entries[path].startswith("-rw-r--r-- root/root"), path)
 
         tree = os.path.join(self.dir, "tree")
@@ -306,7 +307,7 @@ class PackTest(unittest.TestCase):
         again = os.path.join(self.dir, "again")
         os.makedirs(again)
         r = self.pack("--deb", again, "--icon", svg, "--file-description", "A test application",
-                      "--comments", "Tests the package.", "--product-name", "Not used", *self.DEB, output="app2")
+                      "--comments", "Tests the package.", "--product-name", "Not used", *self.DEB)
         self.assertEqual(r.returncode, 0, r.stderr)
         with open(deb, "rb") as f, open(os.path.join(again, os.path.basename(deb)), "rb") as g:
             self.assertEqual(f.read(), g.read())

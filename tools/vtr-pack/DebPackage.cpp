@@ -206,11 +206,36 @@ std::string DebChangelogText(const TDebInfo& Info) {
 }
 
 std::string DebCopyrightText(const TDebInfo& Info) {
-    std::string text = Info.AppName + " (" + Info.AppID + ")\nPackaged by " + Info.Maintainer + ".\n";
-    if (!Info.Copyright.empty()) {
-        text += "\n" + Info.Copyright + "\n";
-    }
-    return text;
+    return Info.AppName + " (" + Info.AppID + ")\nPackaged by " + Info.Maintainer + ".\n\n" +
+           (Info.Copyright.empty() ? "Copyright: the authors of " + Info.AppName + "." : Info.Copyright) +
+           "\n";
+}
+
+std::string DebManPagePath(const TDebInfo& Info) {
+    return "/usr/share/man/man1/" + Info.Command + ".1.gz";
+}
+
+std::string DebManPageText(const TDebInfo& Info) {
+    // Text as roff reads it literally: backslashes escaped, no line taken for a request.
+    const auto roff = [](std::string_view text) {
+        std::string out;
+        bool lineStart = true;
+        for (const char c : text) {
+            if (lineStart && (c == '.' || c == '\'')) {
+                out += "\\&";
+            }
+            out += c == '\\' ? std::string("\\e") : std::string(1, c);
+            lineStart = c == '\n';
+        }
+        return out;
+    };
+    std::string upper = Info.Command;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+    return ".TH " + upper + " 1 2022-01-01 \"" + roff(Info.Version) + "\"\n.SH NAME\n" + roff(Info.Command) +
+           " \\- " + roff(Info.Summary) + "\n.SH SYNOPSIS\n.B " + roff(Info.Command) + "\n.SH DESCRIPTION\n" +
+           roff(Info.Description) + "\n.PP\nStarts " + roff(Info.AppName) +
+           " in a window of its own. Its data lives in\n.IR ~/.local/share/" + roff(Info.AppID) + "/ .\n";
 }
 
 std::string LintianOverridesText(const TDebInfo& Info) {
