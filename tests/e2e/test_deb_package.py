@@ -68,7 +68,7 @@ class DebPackageTest(unittest.TestCase):
         self.assertEqual(r.returncode, 0, r.stderr)
         deb = os.path.join(dist, PACKAGE + "_1.0.0_amd64.deb")
 
-        lint = subprocess.run(["lintian", "--no-tag-display-limit", deb], capture_output=True, text=True,
+        lint = subprocess.run(["lintian", "--tag-display-limit", "0", deb], capture_output=True, text=True,
                               timeout=600)
         print("lintian:\n" + lint.stdout + lint.stderr)
         self.assertEqual([line for line in lint.stdout.splitlines() if line.startswith("E:")], [])
@@ -96,7 +96,7 @@ class DebPackageTest(unittest.TestCase):
         try:
             self.assertTrue(wait_until(lambda: os.path.exists(report), timeout=60), "the page did not start")
             with open(report, encoding="utf-8-sig") as f:
-                text = f.read()
+                text = f.read().strip()
             self.assertTrue(text.startswith("started ") and text.endswith(":///index.html"), text)
             wid = wait_until(lambda: (run("xdotool", "search", "--onlyvisible", "--pid", str(proc.pid)).stdout.split()
                                       or [None])[0], timeout=30)
