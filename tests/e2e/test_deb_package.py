@@ -19,6 +19,7 @@ from vtr_e2e import BIN_DIR, run, wait_until, window_class, window_icons  # noqa
 PACKAGE = "com.example.notes"
 APP_ID = "com.example.notes"
 GREEN = 0xFF20A040
+ARCH = subprocess.run(["dpkg", "--print-architecture"], capture_output=True, text=True).stdout.strip()
 
 
 def png(side, argb):
@@ -66,7 +67,7 @@ class DebPackageTest(unittest.TestCase):
                             "--maintainer", "Jane Doe <jane@example.org>"],
                            capture_output=True, text=True, timeout=300)
         self.assertEqual(r.returncode, 0, r.stderr)
-        deb = os.path.join(dist, PACKAGE + "_1.0.0_amd64.deb")
+        deb = os.path.join(dist, "%s_1.0.0_%s.deb" % (PACKAGE, ARCH))
 
         lint = subprocess.run(["lintian", "--tag-display-limit", "0", deb], capture_output=True, text=True,
                               timeout=600)

@@ -139,31 +139,29 @@ std::string CheckCommandName(std::string_view Name) {
 }
 
 std::string DebArchitectureOf(std::string_view ElfHeader) {
-    if (ElfHeader.size() < 20 ||
-        ElfHeader.substr(0, 4) != "\x7F"
-                                  "ELF" ||
-        ElfHeader[5] != 1) {
-        return {}; // not ELF, or big-endian, which no architecture below is
-    }
-    const bool is64 = ElfHeader[4] == 2;
-    switch (Shared::GetU16(ElfHeader, 18)) {
-    case 3:
-        return is64 ? "" : "i386";
-    case 40:
-        return is64 ? "" : "armhf";
-    case 62:
-        return is64 ? "amd64" : "";
-    case 183:
-        return is64 ? "arm64" : "";
-    case 21:
-        return is64 ? "ppc64el" : "";
-    case 243:
-        return is64 ? "riscv64" : "";
-    case 258:
-        return is64 ? "loong64" : "";
-    default:
+    struct TMachine {
+        std::uint16_t Machine;
+        bool Is64;
+        std::string_view Architecture;
+    };
+    static constexpr TMachine machines[] = {
+        {3, false, "i386"},    {40, false, "armhf"},   {62, true, "amd64"},    {183, true, "arm64"},
+        {21, true, "ppc64el"}, {243, true, "riscv64"}, {258, true, "loong64"},
+    };
+    static constexpr std::string_view elfMagic = "\x7F"
+                                                 "ELF";
+    // Little-endian only: every architecture above is.
+    if (ElfHeader.size() < 20 || ElfHeader.substr(0, 4) != elfMagic || ElfHeader[5] != 1) {
         return {};
     }
+    const bool is64 = ElfHeader[4] == 2;
+    const std::uint16_t machine = Shared::GetU16(ElfHeader, 18);
+    for (const TMachine& m : machines) {
+        if (m.Machine == machine && m.Is64 == is64) {
+            return std::string(m.Architecture);
+        }
+    }
+    return {};
 }
 
 std::string InstalledExecutablePath(const TDebInfo& Info) {
