@@ -179,7 +179,7 @@ std::string HelpText() {
            "                                  entry, the icon in the hicolor theme (the vtr icon\n"
            "                                  without --icon). The package's name is the ID in lower\n"
            "                                  case; it depends on GTK 3 and WebKitGTK 4.1\n"
-           "  --maintainer \"NAME <ADDRESS>\"  the package's maintainer (required with --deb)\n"
+           "  --maintainer \"NAME <ADDRESS>\"   the package's maintainer (required with --deb)\n"
            "  The version strings fill the package: --product-version (else --file-version) is its\n"
            "  version (required with --deb), --file-description its one-line summary (default:\n"
            "  \"NAME, a desktop application\"), --comments its long description, --legal-copyright\n"
