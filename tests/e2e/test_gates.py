@@ -88,7 +88,7 @@ def assert_carries_the_applications_identity(test, app, wid):
     test.assertEqual(window_class(wid), (expected_window_class(app.id),) * 2)
     icons = window_icons(wid)
     test.assertEqual(list(icons), [(32, 32)], window_name(wid))
-    test.assertEqual(icons[(32, 32)][16 * 32 + 16], 0xFFFF0000)
+    test.assertEqual(icons[(32, 32)][16 * 32 + 16], 0xFFE01010)  # the fixture's red
 
 
 def processes_of(exe):

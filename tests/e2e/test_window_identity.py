@@ -45,7 +45,7 @@ class WindowIdentityTest(E2ETestCase):
         with open(svg, "wb") as f:
             f.write(SVG)
         cases = [
-            ("PNG", os.path.join(FIXTURES, "icons", "red.png"), [32], 0xFFFF0000),
+            ("PNG", os.path.join(FIXTURES, "icons", "red.png"), [32], 0xFFE01010),
             ("ICO", ico, [16, 48], None),
             ("SVG", svg, VTR_ICON_SIZES, 0xFF0000FF),
         ]

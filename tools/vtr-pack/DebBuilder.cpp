@@ -31,7 +31,7 @@ constexpr fs::perms ProgramMode = DirMode;
 std::string Gzip(const std::string& text) {
     z_stream z{};
     if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
-        throw EPackError("cannot compress the changelog");
+        throw EPackError("--deb: cannot compress the package's documentation");
     }
     std::string out(deflateBound(&z, static_cast<uLong>(text.size())), '\0');
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
@@ -42,7 +42,7 @@ std::string Gzip(const std::string& text) {
     out.resize(z.total_out);
     deflateEnd(&z);
     if (result != Z_STREAM_END) {
-        throw EPackError("cannot compress the changelog");
+        throw EPackError("--deb: cannot compress the package's documentation");
     }
     return out;
 }
@@ -124,6 +124,7 @@ void BuildDebPackage(const TDebInfo& Info, const std::string& ExecutablePath,
         const std::string doc = "/usr/share/doc/" + Info.Package + "/";
         WriteTreeFile(root, doc + "copyright", DebCopyrightText(Info));
         WriteTreeFile(root, doc + DebChangelogName(Info), Gzip(DebChangelogText(Info)));
+        WriteTreeFile(root, DebManPagePath(Info), Gzip(DebManPageText(Info)));
         WriteTreeFile(root, "/usr/share/lintian/overrides/" + Info.Package, LintianOverridesText(Info));
 
         const std::uint64_t size = InstalledKiB(root);

@@ -139,31 +139,29 @@ std::string CheckCommandName(std::string_view Name) {
 }
 
 std::string DebArchitectureOf(std::string_view ElfHeader) {
-    if (ElfHeader.size() < 20 ||
-        ElfHeader.substr(0, 4) != "\x7F"
-                                  "ELF" ||
-        ElfHeader[5] != 1) {
-        return {}; // not ELF, or big-endian, which no architecture below is
-    }
-    const bool is64 = ElfHeader[4] == 2;
-    switch (Shared::GetU16(ElfHeader, 18)) {
-    case 3:
-        return is64 ? "" : "i386";
-    case 40:
-        return is64 ? "" : "armhf";
-    case 62:
-        return is64 ? "amd64" : "";
-    case 183:
-        return is64 ? "arm64" : "";
-    case 21:
-        return is64 ? "ppc64el" : "";
-    case 243:
-        return is64 ? "riscv64" : "";
-    case 258:
-        return is64 ? "loong64" : "";
-    default:
+    struct TMachine {
+        std::uint16_t Machine;
+        bool Is64;
+        std::string_view Architecture;
+    };
+    static constexpr TMachine machines[] = {
+        {3, false, "i386"},    {40, false, "armhf"},   {62, true, "amd64"},    {183, true, "arm64"},
+        {21, true, "ppc64el"}, {243, true, "riscv64"}, {258, true, "loong64"},
+    };
+    static constexpr std::string_view elfMagic = "\x7F"
+                                                 "ELF";
+    // Little-endian only: every architecture above is.
+    if (ElfHeader.size() < 20 || ElfHeader.substr(0, 4) != elfMagic || ElfHeader[5] != 1) {
         return {};
     }
+    const bool is64 = ElfHeader[4] == 2;
+    const std::uint16_t machine = Shared::GetU16(ElfHeader, 18);
+    for (const TMachine& m : machines) {
+        if (m.Machine == machine && m.Is64 == is64) {
+            return std::string(m.Architecture);
+        }
+    }
+    return {};
 }
 
 std::string InstalledExecutablePath(const TDebInfo& Info) {
@@ -206,11 +204,36 @@ std::string DebChangelogText(const TDebInfo& Info) {
 }
 
 std::string DebCopyrightText(const TDebInfo& Info) {
-    std::string text = Info.AppName + " (" + Info.AppID + ")\nPackaged by " + Info.Maintainer + ".\n";
-    if (!Info.Copyright.empty()) {
-        text += "\n" + Info.Copyright + "\n";
-    }
-    return text;
+    return Info.AppName + " (" + Info.AppID + ")\nPackaged by " + Info.Maintainer + ".\n\n" +
+           (Info.Copyright.empty() ? "Copyright: the authors of " + Info.AppName + "." : Info.Copyright) +
+           "\n";
+}
+
+std::string DebManPagePath(const TDebInfo& Info) {
+    return "/usr/share/man/man1/" + Info.Command + ".1.gz";
+}
+
+std::string DebManPageText(const TDebInfo& Info) {
+    // Text as roff reads it literally: backslashes escaped, no line taken for a request.
+    const auto roff = [](std::string_view text) {
+        std::string out;
+        bool lineStart = true;
+        for (const char c : text) {
+            if (lineStart && (c == '.' || c == '\'')) {
+                out += "\\&";
+            }
+            out += c == '\\' ? std::string("\\e") : std::string(1, c);
+            lineStart = c == '\n';
+        }
+        return out;
+    };
+    std::string upper = Info.Command;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+    return ".TH " + upper + " 1 2022-01-01 \"" + roff(Info.Version) + "\"\n.SH NAME\n" + roff(Info.Command) +
+           " \\- " + roff(Info.Summary) + "\n.SH SYNOPSIS\n.B " + roff(Info.Command) + "\n.SH DESCRIPTION\n" +
+           roff(Info.Description) + "\n.PP\nStarts " + roff(Info.AppName) +
+           " in a window of its own. Its data lives in\n.IR ~/.local/share/" + roff(Info.AppID) + "/ .\n";
 }
 
 std::string LintianOverridesText(const TDebInfo& Info) {

@@ -47,6 +47,9 @@ std::string DebChangelogText(const TDebInfo& Info);
 // changelog.gz for a version without a Debian revision, else changelog.Debian.gz.
 std::string DebChangelogName(const TDebInfo& Info);
 std::string DebCopyrightText(const TDebInfo& Info);
+// The launcher's manual page (roff, before compression) and its path in the package.
+std::string DebManPageText(const TDebInfo& Info);
+std::string DebManPagePath(const TDebInfo& Info);
 std::string LintianOverridesText(const TDebInfo& Info);
 
 } // namespace VtrPack

@@ -91,7 +91,8 @@ TDebPlan PlanDebPackage(const TPackOptions& Options, const std::string& AppID, c
     info.Maintainer = Options.Maintainer;
 
     const std::string* summary = VersionValue(Options, "FileDescription");
-    info.Summary = summary != nullptr && !summary->empty() ? *summary : AppName;
+    // One word is too short a summary for Debian.
+    info.Summary = summary != nullptr && !summary->empty() ? *summary : AppName + ", a desktop application";
     if (HasControl(info.Summary)) {
         throw EPackError("--deb: the package's summary " + Quote(info.Summary) +
                          " (--file-description, else the Name) must be one line of text");

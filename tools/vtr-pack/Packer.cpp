@@ -533,7 +533,7 @@ TPackResult Pack(const TPackOptions& Options) {
     if (!Options.DebDir.empty()) {
         deb = PlanDebPackage(Options, ini.ID, ini.Name, result.Runtime, output.filename().string(), appIcon,
                              result.Warnings);
-        if (fs::weakly_canonical(deb->Folder, ec).string().rfind(inside, 0) == 0) {
+        if ((fs::weakly_canonical(deb->Folder, ec).string() + "/").rfind(inside, 0) == 0) {
             throw EPackError("--deb " + Quote(Options.DebDir) +
                              " lies inside the application folder; the package would be packed into the next "
                              "build");
@@ -549,7 +549,7 @@ TPackResult Pack(const TPackOptions& Options) {
             copier.CopyChunks(runtime, out, static_cast<std::int64_t>(result.RuntimeSize));
             out.Close();
         }
-        if (WantsBranding(Options)) {
+        if (windowsRuntime && WantsBranding(Options)) {
             Brand(Options, temp.Path());
             result.RuntimeSize = fs::file_size(temp.Path());
         }

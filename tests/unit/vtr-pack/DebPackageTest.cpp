@@ -118,6 +118,16 @@ TEST(DebPackage, ControlChangelogAndDesktopEntry) {
                                       "  * Notes \\ Desk 1:1.2.0-3, packed with vtr-pack.\n\n"
                                       " -- Jane Doe <jane@example.org>  Sat, 01 Jan 2022 12:00:00 +0000\n");
 
+    // The manual page: text that roff would take for requests or escapes is written literally.
+    info.Description = ".hidden request\nback\\slash";
+    const std::string man = DebManPageText(info);
+    EXPECT_EQ(man.rfind(".TH NOTES 1 2022-01-01 \"1:1.2.0-3\"\n", 0), 0u) << man;
+    EXPECT_NE(man.find("\n.SH DESCRIPTION\n\\&.hidden request\nback\\eslash\n"), std::string::npos) << man;
+    EXPECT_EQ(DebManPagePath(info), "/usr/share/man/man1/notes.1.gz");
+    EXPECT_NE(DebCopyrightText(info).find("\nCopyright: the authors of Notes \\ Desk.\n"), std::string::npos);
+    info.Copyright = "Copyright 2025 Example Ltd";
+    EXPECT_NE(DebCopyrightText(info).find("\nCopyright 2025 Example Ltd\n"), std::string::npos);
+
     info.Summary = " Leading blank";
     EXPECT_EQ(DesktopEntryText(info), "[Desktop Entry]\n"
                                       "Type=Application\n"
