@@ -367,7 +367,7 @@ TEST_F(InputTest, ScriptDialogsAreTheWindowsOwnWithThePagesAddress) {
         EXPECT_TRUE(gtk_window_get_modal(dialog));
         // The window manager knows it by the same caption. (A search may meet a window that is
         // just going, the last dialog's: then it is tried again.)
-        const std::string activate = "xdotool search --sync --onlyvisible --name '^" + Caption +
+        const std::string activate = "timeout 5 xdotool search --onlyvisible --name '^" + Caption +
                                      "$' windowactivate --sync 2>/dev/null";
         EXPECT_TRUE(RunUntil([&] { return std::system(activate.c_str()) == 0; }, 10000));
         Type(Keys);
