@@ -12,7 +12,8 @@ import dbus
 import dbusmock
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from vtr_e2e import E2ETestCase, PROBE, outer_geometry, run, wait_until, window_name, window_of  # noqa: E402
+from vtr_e2e import (E2ETestCase, PROBE, activate, enter, outer_geometry, run, wait_until,  # noqa: E402
+                     window_name, window_of)
 
 BOM = b"\xef\xbb\xbf"
 
@@ -241,37 +242,8 @@ class ShellTest(E2ETestCase, dbusmock.DBusTestCase):
 class DialogsTest(E2ETestCase):
     def dialog(self, app, n, title):
         app.wait_file("dialog%d.json" % n)
-        found = wait_until(lambda: self.titled(title))
-        self.assertTrue(found, "no dialog titled %r" % title)
-        run("xdotool", "windowactivate", "--sync", found[0])
+        self.assertTrue(activate(title), "no dialog titled %r" % title)
         return title
-
-    def titled(self, title):
-        return run("xdotool", "search", "--onlyvisible", "--name", "^%s$" % title).stdout.split()
-
-    def prompts(self, pid, title):
-        """The process's windows that belong to the chooser titled `title` (its questions)."""
-        choosers = {int(w) for w in self.titled(title)}
-        found = []
-        for wid in run("xdotool", "search", "--onlyvisible", "--pid", str(pid)).stdout.split():
-            m = re.search(r"window id # (0x[0-9a-f]+)", run("xprop", "-id", wid, "WM_TRANSIENT_FOR").stdout)
-            props = run("xprop", "-id", wid, "_NET_WM_WINDOW_TYPE").stdout
-            if m and int(m.group(1), 16) in choosers and "_NET_WM_WINDOW_TYPE_DIALOG" in props:
-                found.append(wid)
-        return found
-
-    def enter(self, pid, title, path=None, location=True):
-        """Types path (into the location field, or over the save dialog's name), then presses
-        Return until the dialog closes or asks something: the first Return may only take the
-        completion the field offers. Returns the windows that asked."""
-        if path is not None:
-            run("xdotool", "key", "ctrl+l" if location else "ctrl+a")
-            run("xdotool", "type", "--delay", "15", path)
-        for _ in range(3):
-            run("xdotool", "key", "Return")
-            if wait_until(lambda: not self.titled(title) or self.prompts(pid, title), timeout=2):
-                break
-        return self.prompts(pid, title)
 
     def test_open_and_save_dialogs_driven_by_the_keyboard(self):
         app = self.pack({"IndexHtml": "dialogs.html"})
@@ -281,20 +253,20 @@ class DialogsTest(E2ETestCase):
                 f.write("x")
         pid = app.start(cwd=app.dir).pid
 
-        self.assertEqual(self.enter(pid, self.dialog(app, 1, "Probe open"), exe_dir + "pick.txt"), [])
+        self.assertEqual(enter(pid, self.dialog(app, 1, "Probe open"), exe_dir + "pick.txt"), [])
         self.dialog(app, 2, "Probe cancel")
         run("xdotool", "key", "Escape")
         # The open dialog takes the typed name of a file that does not exist.
-        self.assertEqual(self.enter(pid, self.dialog(app, 3, "Probe new name"), exe_dir + "new-name.txt"), [])
+        self.assertEqual(enter(pid, self.dialog(app, 3, "Probe new name"), exe_dir + "new-name.txt"), [])
         # The suggested name, in the current folder, confirmed as it stands.
-        self.assertEqual(self.enter(pid, self.dialog(app, 4, "Probe save")), [])
+        self.assertEqual(enter(pid, self.dialog(app, 4, "Probe save")), [])
         # Asked for: a prompt before an existing file is replaced; its default answer replaces.
-        prompt = self.enter(pid, self.dialog(app, 5, "Probe replace"), exe_dir + "existing.txt", location=False)
+        prompt = enter(pid, self.dialog(app, 5, "Probe replace"), exe_dir + "existing.txt", location=False)
         self.assertEqual(len(prompt), 1, "no overwrite prompt")
         run("xdotool", "windowactivate", "--sync", prompt[0])
         run("xdotool", "key", "Return")
         # Not asked for: no prompt, the name is taken at once.
-        self.assertEqual(self.enter(pid, self.dialog(app, 6, "Probe no prompt"), exe_dir + "existing.txt",
+        self.assertEqual(enter(pid, self.dialog(app, 6, "Probe no prompt"), exe_dir + "existing.txt",
                                     location=False), [])
 
         r = app.wait_file("report.json")

@@ -143,6 +143,46 @@ def wait_until(predicate, timeout=20, interval=0.1):
     return predicate()
 
 
+def titled(title):
+    """The visible windows titled exactly `title` (a regular expression)."""
+    return run("xdotool", "search", "--onlyvisible", "--name", "^%s$" % title).stdout.split()
+
+
+def prompts(pid, title):
+    """The process's dialog windows that belong to the window titled `title` (its questions)."""
+    owners = {int(w) for w in titled(title)}
+    found = []
+    for wid in run("xdotool", "search", "--onlyvisible", "--pid", str(pid)).stdout.split():
+        m = re.search(r"window id # (0x[0-9a-f]+)", run("xprop", "-id", wid, "WM_TRANSIENT_FOR").stdout)
+        props = run("xprop", "-id", wid, "_NET_WM_WINDOW_TYPE").stdout
+        if m and int(m.group(1), 16) in owners and "_NET_WM_WINDOW_TYPE_DIALOG" in props:
+            found.append(wid)
+    return found
+
+
+def activate(title, timeout=20):
+    """Waits for the window titled `title` and gives it the focus; its id, or None."""
+    found = wait_until(lambda: titled(title), timeout=timeout)
+    if not found:
+        return None
+    run("xdotool", "windowactivate", "--sync", found[0])
+    return found[0]
+
+
+def enter(pid, title, path=None, location=True):
+    """Types path into a file chooser titled `title` (into the location field, or over the save
+    dialog's name), then presses Return until the dialog closes or asks something: the first
+    Return may only take the completion the field offers. Returns the windows that asked."""
+    if path is not None:
+        run("xdotool", "key", "ctrl+l" if location else "ctrl+a")
+        run("xdotool", "type", "--delay", "15", path)
+    for _ in range(3):
+        run("xdotool", "key", "Return")
+        if wait_until(lambda: not titled(title) or prompts(pid, title), timeout=2):
+            break
+    return prompts(pid, title)
+
+
 class E2ETestCase(unittest.TestCase):
     def pack(self, ini=None, **kw):
         app = PackedApp(ini or {}, **kw)

@@ -9,7 +9,9 @@
 #include "forms/gtk/WinControlImpl.h"
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 using namespace GuiTest;
 using Shared::TCustomEdgeBrowser;
@@ -266,6 +268,170 @@ TEST_F(InputTest, PermissionRequestsAreTheHostsToAnswer) {
     ASSERT_TRUE(RunUntil([&] { return !answer.empty(); }));
     EXPECT_EQ(answer, "granted");
     EXPECT_THAT(kinds, ElementsAre(WebView2::COREWEBVIEW2_PERMISSION_KIND_NOTIFICATIONS));
+}
+
+TEST_F(InputTest, BrowserKeysActWhenNeitherTheFormNorThePageTakesThem) {
+    Site["reload.html"] = {R"(<!DOCTYPE html><html><head><title>Reload</title></head><body>
+        <button id=first>first</button>
+        <script>sessionStorage.loads = String(Number(sessionStorage.loads || 0) + 1);
+        window.keys = [];
+        addEventListener('keydown', (e) => {
+            keys.push(e.key);
+            if (window.keep && e.key === 'F5') e.preventDefault();
+        });
+        document.getElementById('first').focus();</script></body></html>)",
+                           "text/html"};
+    CreateServingBrowser();
+    ASSERT_TRUE(Open("file:///reload.html"));
+    std::vector<Forms::TKeyMessage> offered;
+    bool claimF5 = false;
+    Window->ShortCut = [&](const Forms::TKeyMessage& Message) {
+        offered.push_back(Message);
+        return claimF5 && Message.WParam == 0x74;
+    };
+    const auto loads = [&] { return Eval("sessionStorage.loads"); };
+    const auto offeredF5Downs = [&] {
+        return std::count_if(offered.begin(), offered.end(), [](const Forms::TKeyMessage& m) {
+            return m.Msg == Forms::WM_KEYDOWN && m.WParam == 0x74;
+        });
+    };
+
+    // Types Keys into the page; true when a navigation followed and completed.
+    const auto navigates = [&](const std::string& Keys, int TimeoutMs) {
+        FocusPage();
+        const std::size_t before = Navigations.size();
+        Type(Keys);
+        return RunUntil([&] { return Navigations.size() > before; }, TimeoutMs);
+    };
+
+    // Nobody takes F5: the page reloads. The form was offered the key once, before the page.
+    ASSERT_TRUE(navigates("F5", 10000));
+    EXPECT_EQ(loads(), "\"2\"");
+    EXPECT_EQ(offeredF5Downs(), 1);
+
+    // The page prevents it: no reload.
+    Eval("window.keep = true; 0");
+    EXPECT_FALSE(navigates("F5", 1000));
+    EXPECT_EQ(PageKeys().size(), 1u);
+
+    // The form claims it: neither the page nor the browser sees it.
+    Eval("window.keep = false; 0");
+    claimF5 = true;
+    EXPECT_FALSE(navigates("F5", 1000));
+    EXPECT_EQ(PageKeys().size(), 1u);
+    EXPECT_EQ(loads(), "\"2\"");
+
+    ASSERT_TRUE(navigates("ctrl+r", 10000));
+    EXPECT_EQ(loads(), "\"3\"");
+
+    // Alt+Left and Alt+Right walk the history.
+    ASSERT_TRUE(Open("file:///second.html"));
+    ASSERT_TRUE(navigates("alt+Left", 10000));
+    EXPECT_EQ(Browser->LocationURL(), "file:///reload.html");
+    ASSERT_TRUE(navigates("alt+Right", 10000));
+    EXPECT_EQ(Browser->LocationURL(), "file:///second.html");
+}
+
+// The visible top-level windows of this process that are GtkMessageDialogs.
+std::vector<GtkWindow*> MessageDialogs() {
+    std::vector<GtkWindow*> found;
+    GList* list = gtk_window_list_toplevels();
+    for (GList* w = list; w != nullptr; w = w->next) {
+        if (GTK_IS_MESSAGE_DIALOG(w->data) && gtk_widget_get_visible(GTK_WIDGET(w->data))) {
+            found.push_back(GTK_WINDOW(w->data));
+        }
+    }
+    g_list_free(list);
+    return found;
+}
+
+TEST_F(InputTest, ScriptDialogsAreTheWindowsOwnWithThePagesAddress) {
+    CreateServingBrowser();
+    ASSERT_TRUE(Open("file:///index.html"));
+    // Opens a dialog from the page, answers it with Keys as a person would, and gives what the
+    // page got; Caption receives the dialog's title.
+    const auto answer = [&](const std::string& Script, const std::string& Keys, std::string& Caption) {
+        std::optional<std::string> result;
+        Browser->OnExecuteScript = [&](TCustomEdgeBrowser*, Shared::HRESULT, const std::string& Json) {
+            result = Json;
+        };
+        Browser->ExecuteScript(Script);
+        EXPECT_TRUE(RunUntil([] { return MessageDialogs().size() == 1; }, 10000));
+        if (MessageDialogs().size() != 1) {
+            return std::string("<no dialog>");
+        }
+        GtkWindow* dialog = MessageDialogs()[0];
+        Caption = gtk_window_get_title(dialog);
+        EXPECT_EQ(GTK_WIDGET(gtk_window_get_transient_for(dialog)),
+                  gtk_widget_get_toplevel(Forms::ToGtk(Browser->Handle())));
+        EXPECT_TRUE(gtk_window_get_modal(dialog));
+        // The window manager knows it by the same caption. (A search may meet a window that is
+        // just going, the last dialog's: then it is tried again.)
+        const std::string activate = "timeout 5 xdotool search --onlyvisible --name '^" + Caption +
+                                     "$' windowactivate --sync 2>/dev/null";
+        EXPECT_TRUE(RunUntil([&] { return std::system(activate.c_str()) == 0; }, 10000));
+        Type(Keys);
+        RunUntil([&] { return result.has_value(); }, 10000);
+        Browser->OnExecuteScript = nullptr;
+        return result.value_or("<no result>");
+    };
+    std::string caption;
+    EXPECT_EQ(answer("alert('Hello')", "Return", caption), "null");
+    EXPECT_EQ(caption, "JavaScript - file:///index.html");
+    EXPECT_EQ(answer("confirm('Sure?')", "Escape", caption), "false");
+    EXPECT_EQ(answer("confirm('Sure?')", "Return", caption), "true");
+    EXPECT_EQ(answer("prompt('Name?', 'x')", "ctrl+a n o t e s Return", caption), "\"notes\"");
+    EXPECT_EQ(answer("prompt('Name?', 'x')", "Escape", caption), "null");
+    EXPECT_EQ(caption, "JavaScript - file:///index.html");
+    EXPECT_TRUE(MessageDialogs().empty());
+}
+
+TEST_F(InputTest, PermissionsThePageAsksForWithoutAGestureReachTheHost) {
+    // Asked at load, with no user acting; the results go to the host through the top page.
+    Site["ask.html"] = {R"(<!DOCTYPE html><title>Ask</title><script>
+        addEventListener('load', async () => {
+            const result = { notification: await Notification.requestPermission() };
+            try { result.clipboard = await navigator.clipboard.readText(); }
+            catch (e) { result.clipboard = e.name; }
+            (window === top ? window : parent).postMessage(JSON.stringify(result), '*');
+        });
+        addEventListener('message', (e) => window.chrome.webview.postMessage(e.data));
+        </script>)",
+                        "text/html"};
+    Site["frame-ask.html"] = {R"(<!DOCTYPE html><title>Frame</title><iframe src="ask.html"></iframe>
+        <script>addEventListener('message', (e) => window.chrome.webview.postMessage(e.data));</script>)",
+                              "text/html"};
+    CreateServingBrowser();
+    gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), "from the test", -1);
+    std::vector<WebView2::COREWEBVIEW2_PERMISSION_KIND> kinds;
+    Browser->OnPermissionRequested = [&](TCustomEdgeBrowser*, Shared::TPermissionRequestedEventArgs* Args) {
+        WebView2::COREWEBVIEW2_PERMISSION_KIND kind;
+        (*Args)->get_PermissionKind(&kind);
+        kinds.push_back(kind);
+        (*Args)->put_State(WebView2::COREWEBVIEW2_PERMISSION_STATE_ALLOW);
+    };
+    std::string answer;
+    Browser->OnWebMessageReceived = [&](TCustomEdgeBrowser*, Shared::TWebMessageReceivedEventArgs* Args) {
+        WebView2::LPSTR text = nullptr;
+        (*Args)->TryGetWebMessageAsString(&text);
+        answer = WebView2::TakeString(text);
+    };
+
+    // A frame keeps the browser's rule: without a gesture it is refused, and the host is not asked.
+    ASSERT_TRUE(Open("file:///frame-ask.html"));
+    ASSERT_TRUE(RunUntil([&] { return !answer.empty(); }, 10000));
+    EXPECT_EQ(nlohmann::json::parse(answer),
+              nlohmann::json::parse(R"({"notification":"denied","clipboard":"NotAllowedError"})"));
+    EXPECT_TRUE(kinds.empty());
+
+    // The application's own page: the host decides, as for every other kind.
+    answer.clear();
+    ASSERT_TRUE(Open("file:///ask.html"));
+    ASSERT_TRUE(RunUntil([&] { return !answer.empty(); }, 10000));
+    EXPECT_EQ(nlohmann::json::parse(answer),
+              nlohmann::json::parse(R"({"notification":"granted","clipboard":"from the test"})"));
+    EXPECT_THAT(kinds, ElementsAre(WebView2::COREWEBVIEW2_PERMISSION_KIND_NOTIFICATIONS,
+                                   WebView2::COREWEBVIEW2_PERMISSION_KIND_CLIPBOARD_READ));
 }
 
 // The status-bar label the engine lays over the page (null when there is none).

@@ -45,4 +45,8 @@ TBrowserKey BrowserKeyOf(guint Keyval, guint State) {
     }
 }
 
+bool ActsBeforePage(TBrowserKey Key) {
+    return Key == TBrowserKey::Back || Key == TBrowserKey::Forward;
+}
+
 } // namespace WebView2::WebKitGtk

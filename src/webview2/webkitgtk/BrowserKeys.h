@@ -20,4 +20,8 @@ enum class TBrowserKey {
 // than the ones listed for an action do nothing, so that the host's own combinations stay its own.
 TBrowserKey BrowserKeyOf(guint Keyval, guint State);
 
+// Whether the key acts before the page sees it (once the host has let it pass): the page takes
+// arrow keys for scrolling, so Alt+Left would never come back from it.
+bool ActsBeforePage(TBrowserKey Key);
+
 } // namespace WebView2::WebKitGtk

@@ -8,6 +8,9 @@
 #include "webview2/Streams.h"
 #include "webview2/UriMapping.h"
 
+#include <glib/gstdio.h>
+
+#include <cerrno>
 #include <memory>
 #include <string>
 
@@ -52,34 +55,67 @@ void OnDownloadStarted(WebKitDownload* Download) {
         }
         return;
     }
-    auto name = std::make_shared<std::string>(DownloadFileName("", uri));
+    // WebKit removes its destination when a download fails, so it never writes the user's file:
+    // it writes a new one beside it, which replaces the user's file once it is complete.
+    struct TState {
+        std::string Name;
+        std::string Destination; // the user's choice
+        std::string Temporary;   // WebKit's destination
+        bool Failed = false;
+    };
+    auto state = std::make_shared<TState>();
+    state->Name = DownloadFileName("", uri);
     ConnectSignal<gboolean(WebKitDownload*, gchar*)>(
-        Download, "decide-destination", [name, uri](WebKitDownload* Started, gchar* Suggested) {
-            *name = DownloadFileName(Suggested != nullptr ? Suggested : "", uri);
+        Download, "decide-destination", [state, uri](WebKitDownload* Started, gchar* Suggested) {
+            state->Name = DownloadFileName(Suggested != nullptr ? Suggested : "", uri);
             AskDownloadDestination(
-                OwnerOf(webkit_download_get_web_view(Started)), *name,
-                [download = TGObjectPtr<WebKitDownload>::Ref(Started)](const std::string& Path) {
-                    const TGString fileUri(Path.empty() ? nullptr
-                                                        : g_filename_to_uri(Path.c_str(), nullptr, nullptr));
-                    if (fileUri == nullptr) {
+                OwnerOf(webkit_download_get_web_view(Started)), state->Name,
+                [state, download = TGObjectPtr<WebKitDownload>::Ref(Started)](const std::string& Path) {
+                    if (Path.empty()) {
                         webkit_download_cancel(download.Get()); // nothing is written
                         return;
                     }
-                    // The user chose the path and confirmed replacing what is there. WebKit writes
-                    // beside it and moves the complete file into place.
+                    std::string error;
+                    state->Temporary = CreateFileBeside(Path, error);
+                    const TGString fileUri(
+                        state->Temporary.empty()
+                            ? nullptr
+                            : g_filename_to_uri(state->Temporary.c_str(), nullptr, nullptr));
+                    if (fileUri == nullptr) {
+                        webkit_download_cancel(download.Get());
+                        ShowDownloadFailed(OwnerOf(webkit_download_get_web_view(download.Get())), state->Name,
+                                           error.empty() ? "The folder cannot be written to." : error);
+                        return;
+                    }
+                    // The user chose the path, and confirmed replacing what is there.
+                    state->Destination = Path;
                     webkit_download_set_allow_overwrite(download.Get(), TRUE);
                     webkit_download_set_destination(download.Get(), fileUri.get());
                 });
             return TRUE;
         });
     ConnectSignal<void(WebKitDownload*, GError*)>(
-        Download, "failed", [name](WebKitDownload* Failed, GError* Error) {
+        Download, "failed", [state](WebKitDownload* Failed, GError* Error) {
+            state->Failed = true;
+            if (!state->Temporary.empty()) {
+                g_unlink(state->Temporary.c_str());
+            }
             if (g_error_matches(Error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER)) {
                 return;
             }
-            ShowDownloadFailed(OwnerOf(webkit_download_get_web_view(Failed)), *name,
+            ShowDownloadFailed(OwnerOf(webkit_download_get_web_view(Failed)), state->Name,
                                Error != nullptr ? Error->message : "The download failed.");
         });
+    ConnectSignal<void(WebKitDownload*)>(Download, "finished", [state](WebKitDownload* Finished) {
+        if (state->Failed || state->Temporary.empty()) {
+            return;
+        }
+        if (g_rename(state->Temporary.c_str(), state->Destination.c_str()) != 0) {
+            const std::string reason = g_strerror(errno);
+            g_unlink(state->Temporary.c_str());
+            ShowDownloadFailed(OwnerOf(webkit_download_get_web_view(Finished)), state->Name, reason);
+        }
+    });
 }
 
 } // namespace

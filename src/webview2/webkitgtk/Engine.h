@@ -8,6 +8,7 @@
 #include "webview2/EventArgs.h"
 #include "webview2/EventSource.h"
 #include "webview2/NavigationSequence.h"
+#include "webview2/webkitgtk/BrowserKeys.h"
 #include "webview2/webkitgtk/Protocol.h"
 #include "webview2/webkitgtk/WebKitPtr.h"
 
@@ -281,6 +282,7 @@ private:
     void OnFocusChanged(bool In);
     bool OnKey(GdkEventKey* Event);
     bool OnKeyNotUsed(GdkEventKey* Event);
+    bool RunBrowserKey(TBrowserKey Key);
     void RememberKeyForPage(const GdkEventKey* Event);
     bool TakeReturnedKey(const GdkEventKey* Event);
     // The print dialog, owned by the window, once the key's handling is over (Printing.cpp).

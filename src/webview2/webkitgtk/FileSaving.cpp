@@ -31,12 +31,17 @@ std::string WriteAll(int Fd, const char* Data, std::size_t Size) {
     return {};
 }
 
+// A new file beside Path, open for writing (-1 with errno set when it cannot be made): in the
+// destination's folder, so that a rename replaces Path in one step.
+int OpenFileBeside(const std::string& Path, std::string& Temporary) {
+    Temporary = Path + ".part-XXXXXX";
+    return g_mkstemp_full(Temporary.data(), O_WRONLY | O_CLOEXEC, 0666);
+}
+
 // The copy itself; the reason it failed, or empty.
 std::string Copy(IStream* Content, const std::string& Path) {
-    // Created new (never through a link someone planted) in the destination's folder, so that
-    // the rename below replaces Path in one step. Its mode follows the user's umask.
-    std::string temporary = Path + ".part-XXXXXX";
-    const int fd = g_mkstemp_full(temporary.data(), O_WRONLY | O_CLOEXEC, 0666);
+    std::string temporary;
+    const int fd = OpenFileBeside(Path, temporary);
     if (fd < 0) {
         return std::strerror(errno);
     }
@@ -73,6 +78,17 @@ std::string Copy(IStream* Content, const std::string& Path) {
 }
 
 } // namespace
+
+std::string CreateFileBeside(const std::string& Path, std::string& Error) {
+    std::string temporary;
+    const int fd = OpenFileBeside(Path, temporary);
+    if (fd < 0) {
+        Error = std::strerror(errno);
+        return {};
+    }
+    close(fd);
+    return temporary;
+}
 
 void SaveStreamAs(ComPtr<IStream> Content, const std::string& Path,
                   std::function<void(const std::string& Error)> Done) {

@@ -15,4 +15,9 @@ namespace WebView2::WebKitGtk {
 void SaveStreamAs(ComPtr<IStream> Content, const std::string& Path,
                   std::function<void(const std::string& Error)> Done);
 
+// A new, empty file beside Path (created, never opened through a link someone planted; its mode
+// follows the user's umask) for a download to be written to before it replaces Path. Its name,
+// or empty with Error set.
+std::string CreateFileBeside(const std::string& Path, std::string& Error);
+
 } // namespace WebView2::WebKitGtk

@@ -1,4 +1,3 @@
-#include "webview2/webkitgtk/BrowserKeys.h"
 #include "webview2/webkitgtk/Engine.h"
 #include "webview2/webkitgtk/KeyCodes.h"
 
@@ -38,6 +37,12 @@ bool TBrowser::OnKey(GdkEventKey* Event) {
         args->LParam = KeyLParamOf(Event);
         FAcceleratorKeyPressed.Raise(Controller(), args.Get());
         if (args->Handled) {
+            return true;
+        }
+    }
+    if (press) {
+        const TBrowserKey key = BrowserKeyOf(Event->keyval, Event->state);
+        if (ActsBeforePage(key) && RunBrowserKey(key)) {
             return true;
         }
     }
@@ -86,10 +91,15 @@ bool TBrowser::TakeReturnedKey(const GdkEventKey* Event) {
 bool TBrowser::OnKeyNotUsed(GdkEventKey* Event) {
     // Neither the host (it was offered the key first) nor the page used the key: the browser's
     // own keys act now, as a browser's do after the page had its chance to prevent them.
+    const TBrowserKey key = BrowserKeyOf(Event->keyval, Event->state);
+    return !ActsBeforePage(key) && RunBrowserKey(key);
+}
+
+bool TBrowser::RunBrowserKey(TBrowserKey Key) {
     if (!Alive()) {
         return false;
     }
-    switch (BrowserKeyOf(Event->keyval, Event->state)) {
+    switch (Key) {
     case TBrowserKey::Reload:
         Reload();
         return true;

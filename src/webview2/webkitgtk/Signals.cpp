@@ -1,11 +1,34 @@
 #include "webview2/webkitgtk/Engine.h"
 
+#include "base/glib/GuiPost.h"
+#include "base/glib/Signals.h"
+
 // Every WebKit and GTK signal the browser listens to, in one list. Each handler runs guarded (an
 // exception never unwinds into WebKit or GTK) and with the browser kept alive, as a handler may
 // raise events whose handlers let go of it. Where WebKit reports something in another shape the
 // engine derives the event itself (see each handler).
 
 namespace WebView2::WebKitGtk {
+
+namespace {
+
+void DetachOnceShown(WebKitWebInspector* Inspector) {
+    GtkWidget* tools = GTK_WIDGET(webkit_web_inspector_get_web_view(Inspector));
+    if (tools == nullptr || g_object_get_data(G_OBJECT(tools), "vtr-detaching") != nullptr) {
+        return;
+    }
+    g_object_set_data(G_OBJECT(tools), "vtr-detaching", tools);
+    Base::GLib::ConnectSignal<void(GtkWidget*)>(
+        tools, "map", [inspector = TGObjectPtr<WebKitWebInspector>::Ref(Inspector)](GtkWidget*) {
+            Base::GLib::PostToGuiThread([inspector] {
+                if (webkit_web_inspector_is_attached(inspector.Get())) {
+                    webkit_web_inspector_detach(inspector.Get());
+                }
+            });
+        });
+}
+
+} // namespace
 
 template <class Signature, class F>
 void TBrowser::Connect(gpointer Instance, const char* Signal, F Handler, GConnectFlags Flags) {
@@ -83,6 +106,14 @@ void TBrowser::ConnectSignals() {
     Connect<gboolean(TView, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*)>(
         view, "context-menu",
         [this](TView, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*) { return OnContextMenu(); });
+
+    // The developer tools open in a window of their own, as the host's users know them, not
+    // inside the application's window. WebKit attaches them first: they are moved out once shown.
+    Connect<gboolean(WebKitWebInspector*)>(webkit_web_view_get_inspector(view), "attach",
+                                           [](WebKitWebInspector* inspector) {
+                                               DetachOnceShown(inspector);
+                                               return FALSE;
+                                           });
 
     // Messages from the web process and the page.
     Connect<gboolean(TView, WebKitUserMessage*)>(
