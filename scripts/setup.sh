@@ -14,6 +14,9 @@ PACKAGES=(
   gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
   # 64-bit Wine for the check that Windows' resource functions read rewritten executables.
   wine wine64
+  # Media playback in pages (WAV, Ogg, WebM with VP8/VP9, Vorbis, Opus) and the tools that
+  # make the test media.
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
 )
 
 SUDO=()
