@@ -9,6 +9,7 @@
 #include "webview2/EventSource.h"
 #include "webview2/NavigationSequence.h"
 #include "webview2/webkitgtk/Protocol.h"
+#include "webview2/webkitgtk/Scheme.h"
 #include "webview2/webkitgtk/WebKitPtr.h"
 
 #include <webkit2/webkit2.h>
@@ -203,6 +204,10 @@ public:
 
     // A request of the engine's file scheme for this browser (SchemeHandler.cpp).
     void HandleFileRequest(WebKitURISchemeRequest* Request);
+    // The answer to a request for HostUri (a file:/// URI), as the host gives it or from disk;
+    // false when there is none. For the file scheme and the media route alike.
+    bool AnswerFileRequest(const std::string& HostUri, const char* Method, SoupMessageHeaders* Headers,
+                           TFileAnswer& Answer);
 
 private:
     TBrowser(TEnvironment* Environment, GtkWidget* Parent);
