@@ -36,11 +36,14 @@ void RedirectMediaRequests(WebKitWebPage* Page, const std::string& Route) {
     const std::string prefix = std::string(EngineFileScheme) + ":///";
     const std::string route = Route + "/" + std::to_string(webkit_web_page_get_id(Page)) + "/";
     Base::GLib::ConnectSignal<gboolean(WebKitWebPage*, WebKitURIRequest*, WebKitURIResponse*)>(
-        Page, "send-request", [prefix, route](WebKitWebPage*, WebKitURIRequest* Request, WebKitURIResponse*) {
+        Page, "send-request", [prefix, route](WebKitWebPage* Sender, WebKitURIRequest* Request, WebKitURIResponse*) {
             const char* raw = webkit_uri_request_get_uri(Request);
             // Only pages of the engine's file scheme ask for its addresses (WebKit refuses them
-            // to every other origin before a request is made).
-            if (raw == nullptr || g_ascii_strncasecmp(raw, prefix.c_str(), prefix.size()) != 0) {
+            // to every other origin before a request is made). The page's own address is its
+            // document: a page shown in place of a failed one asks for it without headers too.
+            const char* page = webkit_web_page_get_uri(Sender);
+            if (raw == nullptr || g_ascii_strncasecmp(raw, prefix.c_str(), prefix.size()) != 0 ||
+                (page != nullptr && g_strcmp0(raw, page) == 0)) {
                 return FALSE;
             }
             std::string uri(raw);
