@@ -36,7 +36,8 @@ void RedirectMediaRequests(WebKitWebPage* Page, const std::string& Route) {
     const std::string prefix = std::string(EngineFileScheme) + ":///";
     const std::string route = Route + "/" + std::to_string(webkit_web_page_get_id(Page)) + "/";
     Base::GLib::ConnectSignal<gboolean(WebKitWebPage*, WebKitURIRequest*, WebKitURIResponse*)>(
-        Page, "send-request", [prefix, route](WebKitWebPage* Sender, WebKitURIRequest* Request, WebKitURIResponse*) {
+        Page, "send-request",
+        [prefix, route](WebKitWebPage* Sender, WebKitURIRequest* Request, WebKitURIResponse*) {
             const char* raw = webkit_uri_request_get_uri(Request);
             // Only pages of the engine's file scheme ask for its addresses (WebKit refuses them
             // to every other origin before a request is made). The page's own address is its
