@@ -87,6 +87,8 @@ public:
             self->FFinished = true;
             g_cancellable_cancel(self->FCancel.Get());
         });
+        // Written chunks are dropped, not kept for the whole answer.
+        soup_message_body_set_accumulate(soup_server_message_get_response_body(FMessage), FALSE);
         soup_server_message_pause(FMessage);
         ReadNext();
     }
