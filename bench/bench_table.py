@@ -14,6 +14,8 @@
   vtr.hello()          calls from a page through the real client script (a listener per call) vs
                        the bare window running the same script over an echo; the bridge rows above
                        use one shared map of pending calls and measure the host's side alone
+  media                UI-process RSS playing a 200 MB file from the archive vs the same
+                       application not playing it
 
 usage: bench_table.py BUILD_DIR [RUNS]   (a Release build; run it under scripts/with-display.sh)
 """
@@ -43,6 +45,45 @@ STATIC_PAGE = """<!DOCTYPE html><html><head><meta charset="utf-8"><title>static<
 MARK = ("window.addEventListener('load', function () {"
         " vtr.files.writeTextFile({filePath: 'loaded.txt',"
         " contents: String(performance.timeOrigin + performance.now())}); });\n")
+
+
+MEDIA_PAGE = """<!DOCTYPE html><html><head><meta charset="utf-8"><title>media</title></head><body>
+<script>
+// Plays the long sound (muted), jumps to its middle and plays on there for two seconds.
+window.addEventListener('load', function () {
+  if (!/play/.test(location.hash)) { window.dispatchEvent(new Event('vtr-bench-done')); return; }
+  const audio = document.createElement('audio');
+  audio.muted = true;
+  audio.oncanplay = function () {
+    audio.oncanplay = null;
+    audio.play();
+    audio.currentTime = audio.duration / 2;
+    audio.ontimeupdate = function () {
+      if (audio.currentTime < audio.duration / 2 + 2) return;
+      audio.ontimeupdate = null;
+      window.dispatchEvent(new Event('vtr-bench-done'));
+    };
+  };
+  audio.src = 'long.wav';
+  document.body.appendChild(audio);
+});
+</script></body></html>
+"""
+
+MEDIA_MARK = MARK.replace("'load'", "'vtr-bench-done'")
+
+
+def long_wav(path, megabytes=200):
+    """A sound of 8 kHz 16-bit mono samples, megabytes long."""
+    rate = 8000
+    second = b"".join(struct.pack("<h", (i * 37) % 3000 - 1500) for i in range(rate))
+    seconds = megabytes * 1000 * 1000 // len(second)
+    with open(path, "wb") as f:
+        size = seconds * len(second)
+        f.write(b"RIFF" + struct.pack("<I", 36 + size) + b"WAVEfmt " +
+                struct.pack("<IHHIIHH", 16, 1, 1, rate, rate * 2, 2, 16) + b"data" + struct.pack("<I", size))
+        for _ in range(seconds):
+            f.write(second)
 
 
 def descendants(pid):
@@ -307,6 +348,36 @@ def main():
             got, base = s["vtr_" + key], s["bare_" + key]
             rows.append((label + ", the showcase", "%.0f MiB" % got, "%.0f MiB (bare, no bridge)" % base,
                          "%+.0f MiB" % (got - base), "(shown only)", None))
+
+        print("media: a 200 MB sound from the archive, %d runs each..." % runs, flush=True)
+        media = os.path.join(work, "media")
+        os.makedirs(media)
+        with open(os.path.join(media, "index.html"), "w") as f:
+            f.write(MEDIA_PAGE)
+        long_wav(os.path.join(media, "long.wav"))
+        media_mark = os.path.join(work, "media-mark.js")
+        with open(media_mark, "w") as f:
+            f.write(MEDIA_MARK)
+        exes = {}
+        for mode in ("idle", "play"):
+            ini = os.path.join(work, "media-%s.ini" % mode)
+            with open(ini, "w") as f:
+                f.write("[App]\r\nID=org.vtr.bench.media\r\nName=media\r\nDirName=app\r\n"
+                        "IndexHtml=index.html#%s\r\n" % mode)
+            exes[mode] = os.path.join(work, "media-" + mode)
+            pack(bin_dir, media, ini, media_mark, exes[mode])
+        run_vtr(exes["idle"], data_home)
+        peaks = {"idle": [], "play": []}
+        for _ in range(runs):
+            for mode in ("idle", "play"):
+                peaks[mode].append(run_vtr(exes[mode], data_home, True)[1])
+        for label, index in (("UI-process peak RSS", 0), ("all-process PSS", 1)):
+            got = statistics.median(m[index] for m in peaks["play"])
+            base = statistics.median(m[index] for m in peaks["idle"])
+            budget = index == 0
+            rows.append((label + ", playing 200 MB from the archive", "%.0f MiB" % got, "%.0f MiB (not playing)" % base,
+                         "%+.0f MiB" % (got - base), "<= +10 MiB" if budget else "(shown only)",
+                         got <= base + 10 if budget else None))
 
         header = ("Measure", "vtr", "Baseline", "Ratio", "Target", "Met")
         table = [header] + [row[:5] + ({True: "yes", False: "NO", None: "-"}[row[5]],) for row in rows]

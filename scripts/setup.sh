@@ -17,6 +17,9 @@ PACKAGES=(
   # Debian packages of packed applications are checked with lintian; SVG icons are drawn through
   # librsvg's image loader.
   lintian librsvg2-common
+  # Media playback in pages (WAV, Ogg, WebM with VP8/VP9, Vorbis, Opus) and the tools that
+  # make the test media.
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
 )
 
 SUDO=()

@@ -11,6 +11,7 @@ import threading
 import time
 import unittest
 import urllib.parse
+import wave
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from vtr_e2e import PROBE, E2ETestCase, run, wait_until, window_of  # noqa: E402
@@ -43,8 +44,13 @@ const script = (src) => new Promise((r) => {
   const s = document.createElement('script');
   s.onload = () => r(typeof window.vtrLeak === 'undefined' ? 'loaded' : 'leaked ' + window.vtrLeak);
   s.onerror = () => r('error'); s.src = src; document.head.appendChild(s); });
+const media = (src) => new Promise((r) => {
+  const a = document.createElement('audio'); a.muted = true;
+  a.oncanplay = () => r('playable'); a.onerror = () => r('error'); a.src = src; document.body.appendChild(a); });
 (async () => {
   await say('image', await image('vtr-file://%(image)s'));
+  await say('fileImage', await image('file://%(image)s'));
+  await say('media', await media('vtr-file://%(media)s'));
   await say('script', await script('vtr-file://%(script)s'));
   const frame = document.createElement('iframe');
   frame.src = 'vtr-file://%(planted)s';
@@ -169,14 +175,22 @@ class WebFramesTest(IsolationTestCase):
             f.write(PLANTED % {"marker": self.marker("planted"), "server": self.server.origin})
         if os.geteuid() == 0:
             os.chown(planted, 65534, 65534)
+        sound = os.path.join(self.tmp, "sound.wav")
+        with wave.open(sound, "wb") as w:
+            w.setnchannels(1)
+            w.setsampwidth(2)
+            w.setframerate(8000)
+            w.writeframes(b"\0\0" * 8000)
         self.server.pages["/frame.html"] = lambda q: FRAME % {
-            "image": image, "script": script, "planted": planted}
+            "image": image, "script": script, "planted": planted, "media": sound}
         app, proc = self.start(mode="frame", planted=planted)
         report = app.wait_file("report.json")
         self.assertEqual(report["ownImage"], "loaded")
         frame = self.server.wait("frame")
         self.assertTrue(frame, "the web frame never loaded")
         self.assertEqual(frame["image"], "error")
+        self.assertEqual(frame["fileImage"], "error")
+        self.assertEqual(frame["media"], "error")
         self.assertEqual(frame["script"], "error")
         time.sleep(1)
         self.assertNotIn("planted", self.server.reports)

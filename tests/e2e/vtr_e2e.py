@@ -21,7 +21,8 @@ def run(*cmd, **kw):
 class PackedApp:
     """One packed copy of the probe, in its own folder, with its own data folder."""
 
-    def __init__(self, ini, webviewjs=None, name="probe", pack_args=()):
+    def __init__(self, ini, webviewjs=None, name="probe", pack_args=(), extra=None):
+        """extra: files added to the probe's archive, {name inside the application: bytes}."""
         self.dir = tempfile.mkdtemp(prefix="vtr-e2e-")
         self.exe = os.path.join(self.dir, name)
         self.data_home = os.path.join(self.dir, "data")
@@ -33,7 +34,15 @@ class PackedApp:
         with open(ini_path, "w", encoding="utf-8") as f:
             f.write("\r\n".join(lines) + "\r\n")
         self.id = lines[1].split("=", 1)[1]
-        cmd = [os.path.join(BIN_DIR, "vtr-pack"), PROBE, "-o", self.exe, "--ini", ini_path, "-q"]
+        source = PROBE
+        if extra:
+            source = os.path.join(self.dir, "source")
+            shutil.copytree(PROBE, source)
+            for rel, data in extra.items():
+                os.makedirs(os.path.dirname(os.path.join(source, rel)), exist_ok=True)
+                with open(os.path.join(source, rel), "wb") as f:
+                    f.write(data)
+        cmd = [os.path.join(BIN_DIR, "vtr-pack"), source, "-o", self.exe, "--ini", ini_path, "-q"]
         if webviewjs:
             cmd += ["--webviewjs", webviewjs]
         cmd += list(pack_args)

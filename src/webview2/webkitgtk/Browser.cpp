@@ -2,6 +2,8 @@
 #include "webview2/webkitgtk/Downloads.h"
 #include "webview2/webkitgtk/Engine.h"
 #include "webview2/webkitgtk/PagePermissions.h"
+#include "webview2/webkitgtk/FileAddresses.h"
+#include "webview2/webkitgtk/MediaServer.h"
 
 #include "webview2/UriMapping.h"
 
@@ -82,11 +84,16 @@ TBrowser::TBrowser(TEnvironment* Environment, GtkWidget* Parent)
         webkit_user_script_new(PermissionPageScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
                                WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr));
     webkit_user_content_manager_add_script(FContent.Get(), permissionPageScript.get());
+    const TUserScript fileScript(
+        webkit_user_script_new(FileAddressScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr));
+    webkit_user_content_manager_add_script(FContent.Get(), fileScript.get());
 
     FView = TGObjectPtr<WebKitWebView>::Adopt(WEBKIT_WEB_VIEW(
         g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", Environment->Context(), "user-content-manager",
                      FContent.Get(), "settings", settings.Get(), nullptr)));
     g_object_set_qdata(G_OBJECT(FView.Get()), BrowserQuark(), this);
+    RegisterMediaPage(webkit_web_view_get_page_id(FView.Get()), this);
 
     // The overlay carries the status bar above the page.
     FHost = TGObjectPtr<GtkWidget>::Adopt(gtk_overlay_new());
@@ -166,6 +173,7 @@ void TBrowser::Detach() {
     // Also runs from the destructor: no reference may be taken on this here.
     FSignals.DisconnectAll();
     if (FView) {
+        UnregisterMediaPage(webkit_web_view_get_page_id(FView.Get()));
         g_object_set_qdata(G_OBJECT(FView.Get()), BrowserQuark(), nullptr);
         webkit_web_view_terminate_web_process(FView.Get());
     }

@@ -10,6 +10,7 @@
 #include "webview2/NavigationSequence.h"
 #include "webview2/webkitgtk/BrowserKeys.h"
 #include "webview2/webkitgtk/Protocol.h"
+#include "webview2/webkitgtk/Scheme.h"
 #include "webview2/webkitgtk/WebKitPtr.h"
 
 #include <webkit2/webkit2.h>
@@ -208,6 +209,10 @@ public:
     // Saves the application's file HostUri (a file:/// address) where the user says, with
     // SuggestedName (empty: the address's own) offered (Downloads.cpp).
     void DownloadFile(const std::string& HostUri, const std::string& SuggestedName);
+    // The answer to a request for HostUri (a file:/// URI), as the host gives it or from disk;
+    // false when there is none. For the file scheme and the media route alike.
+    bool AnswerFileRequest(const std::string& HostUri, const char* Method, SoupMessageHeaders* Headers,
+                           TFileAnswer& Answer);
 
 private:
     TBrowser(TEnvironment* Environment, GtkWidget* Parent);

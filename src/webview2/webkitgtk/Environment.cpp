@@ -1,5 +1,6 @@
 #include "webview2/webkitgtk/Downloads.h"
 #include "webview2/webkitgtk/Engine.h"
+#include "webview2/webkitgtk/MediaServer.h"
 #include "webview2/webkitgtk/Scheme.h"
 
 #include "webview2/UriMapping.h"
@@ -157,6 +158,9 @@ WebKitWebContext* ContextForDataFolder(const std::string& DataFolder) {
     webkit_security_manager_register_uri_scheme_as_display_isolated(security, scheme.c_str());
     InstallProcessExtension(context, DataFolder);
     WatchDownloads(context);
+    // The web processes learn the media route from WebKit itself, never from a page.
+    webkit_web_context_set_web_extensions_initialization_user_data(
+        context, g_variant_new_string(MediaRouteBase().c_str()));
     contexts.emplace(DataFolder, context);
     return context;
 }

@@ -30,66 +30,45 @@ void Fail(WebKitURISchemeRequest* Request, GQuark Domain, int Code, const std::s
     webkit_uri_scheme_request_finish_error(Request, error.get());
 }
 
-// Finishes Request with Content as the body, which WebKit reads as it needs it, off the GUI
-// thread.
-void Respond(WebKitURISchemeRequest* Request, IStream* Content, int Status, const std::string& Reason,
-             const std::string& ContentType, TSoupHeaders Headers) {
-    UINT64 length = 0;
-    const gint64 size = Succeeded(RemainingLength(Content, length)) ? static_cast<gint64>(length) : -1;
-    const auto stream = TGObjectPtr<GInputStream>::Adopt(NewComInputStream(Content));
-    const auto response =
-        TGObjectPtr<WebKitURISchemeResponse>::Adopt(webkit_uri_scheme_response_new(stream.Get(), size));
-    webkit_uri_scheme_response_set_status(response.Get(), static_cast<guint>(Status),
-                                          Reason.empty() ? nullptr : Reason.c_str());
-    if (!ContentType.empty()) {
-        webkit_uri_scheme_response_set_content_type(response.Get(), ContentType.c_str());
-    }
-    webkit_uri_scheme_response_set_http_headers(response.Get(), Headers.release()); // takes them over
-    webkit_uri_scheme_request_finish_with_response(Request, response.Get());
-}
-
 } // namespace
 
-void ServeFromDisk(WebKitURISchemeRequest* Request, bool Sandboxed) {
-    std::string uri = MapToHostUri(StripFragment(webkit_uri_scheme_request_get_uri(Request)));
+bool AnswerFromDisk(const std::string& HostUri, bool Sandboxed, TFileAnswer& Answer) {
+    std::string uri = HostUri;
     if (const std::size_t query = uri.find('?'); query != std::string::npos) {
         uri.resize(query);
     }
     const TGString path(g_filename_from_uri(uri.c_str(), nullptr, nullptr));
     if (path == nullptr) {
-        Fail(Request, G_IO_ERROR, G_IO_ERROR_INVALID_FILENAME, "Not a file URL: " + uri);
-        return;
+        return false;
     }
     // Regular files only: a FIFO or a device would hold the reader, or never end.
     HRESULT result = S_OK;
-    const ComPtr<IStream> content = OpenRegularFileStream(path.get(), result);
-    if (!content) {
-        Fail(Request, G_IO_ERROR, G_IO_ERROR_NOT_FOUND, "Not found: " + uri);
-        return;
+    Answer.Content = OpenRegularFileStream(path.get(), result);
+    if (!Answer.Content) {
+        return false;
     }
     gboolean uncertain = FALSE;
     const TGString type(g_content_type_guess(path.get(), nullptr, 0, &uncertain));
     const TGString mime(type != nullptr ? g_content_type_get_mime_type(type.get()) : nullptr);
-    const std::string contentType = mime != nullptr ? mime.get() : "application/octet-stream";
-    TSoupHeaders headers(soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE));
-    soup_message_headers_replace(headers.get(), "Content-Type", contentType.c_str());
+    Answer.ContentType = mime != nullptr ? mime.get() : "application/octet-stream";
+    Answer.Headers.reset(soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE));
+    soup_message_headers_replace(Answer.Headers.get(), "Content-Type", Answer.ContentType.c_str());
     if (Sandboxed) {
         // A file the host was asked for and did not vouch for: shown, but without scripts and
         // in an origin of its own, so it cannot reach the application's pages.
-        soup_message_headers_replace(headers.get(), "Content-Security-Policy", "sandbox");
+        soup_message_headers_replace(Answer.Headers.get(), "Content-Security-Policy", "sandbox");
     }
-    Respond(Request, content.Get(), 200, "OK", contentType, std::move(headers));
+    return true;
 }
 
-void FinishWithResponse(WebKitURISchemeRequest* Request, ICoreWebView2WebResourceResponse* Response) {
-    ComPtr<IStream> content;
-    Response->get_Content(content.ReleaseAndGetAddressOf());
-    if (!content) {
-        content = CreateMemoryStream();
+TFileAnswer AnswerFromResponse(ICoreWebView2WebResourceResponse* Response) {
+    TFileAnswer answer;
+    Response->get_Content(answer.Content.ReleaseAndGetAddressOf());
+    if (!answer.Content) {
+        answer.Content = CreateMemoryStream();
     }
-    int status = 200;
-    Response->get_StatusCode(&status);
-    const std::string reason = TakeString([&] {
+    Response->get_StatusCode(&answer.Status);
+    answer.Reason = TakeString([&] {
         LPSTR text = nullptr;
         Response->get_ReasonPhrase(&text);
         return text;
@@ -102,8 +81,7 @@ void FinishWithResponse(WebKitURISchemeRequest* Request, ICoreWebView2WebResourc
 
     // Every header goes through as a real HTTP header: without them fetch() responses have no
     // headers and streaming WebAssembly compilation refuses the module.
-    TSoupHeaders headers(soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE));
-    std::string contentType;
+    answer.Headers.reset(soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE));
     std::string_view rest = headerText;
     while (!rest.empty()) {
         const std::size_t end = rest.find('\n');
@@ -115,32 +93,59 @@ void FinishWithResponse(WebKitURISchemeRequest* Request, ICoreWebView2WebResourc
         }
         const std::string name(TrimBlanks(line.substr(0, colon)));
         const std::string value(TrimBlanks(line.substr(colon + 1)));
-        soup_message_headers_append(headers.get(), name.c_str(), value.c_str());
+        soup_message_headers_append(answer.Headers.get(), name.c_str(), value.c_str());
         if (g_ascii_strcasecmp(name.c_str(), "Content-Type") == 0) {
-            contentType = value; // with its charset, which decides how a page's text is read
+            answer.ContentType = value;
         }
     }
-    Respond(Request, content.Get(), status, reason, contentType, std::move(headers));
+    return answer;
 }
 
-void TBrowser::HandleFileRequest(WebKitURISchemeRequest* Request) {
-    const ComPtr<TBrowser> keep(this);
+// WebKit reads the content as it needs it, off the GUI thread.
+void FinishSchemeRequest(WebKitURISchemeRequest* Request, TFileAnswer Answer) {
+    UINT64 length = 0;
+    const gint64 size =
+        Succeeded(RemainingLength(Answer.Content.Get(), length)) ? static_cast<gint64>(length) : -1;
+    const auto stream = TGObjectPtr<GInputStream>::Adopt(NewComInputStream(Answer.Content.Get()));
+    const auto response =
+        TGObjectPtr<WebKitURISchemeResponse>::Adopt(webkit_uri_scheme_response_new(stream.Get(), size));
+    webkit_uri_scheme_response_set_status(response.Get(), static_cast<guint>(Answer.Status),
+                                          Answer.Reason.empty() ? nullptr : Answer.Reason.c_str());
+    if (!Answer.ContentType.empty()) {
+        webkit_uri_scheme_response_set_content_type(response.Get(), Answer.ContentType.c_str());
+    }
+    webkit_uri_scheme_response_set_http_headers(response.Get(), Answer.Headers.release()); // takes them over
+    webkit_uri_scheme_request_finish_with_response(Request, response.Get());
+}
+
+void ServeFromDisk(WebKitURISchemeRequest* Request, bool Sandboxed) {
     const std::string uri = MapToHostUri(StripFragment(webkit_uri_scheme_request_get_uri(Request)));
+    TFileAnswer answer;
+    if (!AnswerFromDisk(uri, Sandboxed, answer)) {
+        Fail(Request, G_IO_ERROR, G_IO_ERROR_NOT_FOUND, "Not found: " + uri);
+        return;
+    }
+    FinishSchemeRequest(Request, std::move(answer));
+}
+
+bool TBrowser::AnswerFileRequest(const std::string& HostUri, const char* Method, SoupMessageHeaders* Headers,
+                                 TFileAnswer& Answer) {
+    const ComPtr<TBrowser> keep(this);
     bool wanted = false;
     for (const TFilter& filter : FFilters) {
         // WebKit does not say what kind of resource a request is for, so a filter for one
         // kind catches every request of its pattern: nothing the host asked for is missed.
-        wanted = wanted || MatchesUriFilter(filter.Pattern, uri);
+        wanted = wanted || MatchesUriFilter(filter.Pattern, HostUri);
     }
     if (Alive() && wanted && !FWebResourceRequested.Empty()) {
         auto request = MakeCom<TWebResourceRequest>();
-        request->Uri = uri;
-        if (const char* method = webkit_uri_scheme_request_get_http_method(Request)) {
-            request->Method = method;
+        request->Uri = HostUri;
+        if (Method != nullptr) {
+            request->Method = Method;
         }
-        if (SoupMessageHeaders* headers = webkit_uri_scheme_request_get_http_headers(Request)) {
+        if (Headers != nullptr) {
             SoupMessageHeadersIter iter;
-            soup_message_headers_iter_init(&iter, headers);
+            soup_message_headers_iter_init(&iter, Headers);
             const char* name = nullptr;
             const char* value = nullptr;
             while (soup_message_headers_iter_next(&iter, &name, &value)) {
@@ -151,13 +156,24 @@ void TBrowser::HandleFileRequest(WebKitURISchemeRequest* Request) {
         args->Request = request;
         FWebResourceRequested.Raise(Core(), args.Get());
         if (args->Response) {
-            FinishWithResponse(Request, args->Response.Get());
-            return;
+            Answer = AnswerFromResponse(args->Response.Get());
+            return true;
         }
-        ServeFromDisk(Request, true);
+        return AnswerFromDisk(HostUri, true, Answer);
+    }
+    return AnswerFromDisk(HostUri, false, Answer);
+}
+
+void TBrowser::HandleFileRequest(WebKitURISchemeRequest* Request) {
+    const ComPtr<TBrowser> keep(this);
+    const std::string uri = MapToHostUri(StripFragment(webkit_uri_scheme_request_get_uri(Request)));
+    TFileAnswer answer;
+    if (!AnswerFileRequest(uri, webkit_uri_scheme_request_get_http_method(Request),
+                           webkit_uri_scheme_request_get_http_headers(Request), answer)) {
+        Fail(Request, G_IO_ERROR, G_IO_ERROR_NOT_FOUND, "Not found: " + uri);
         return;
     }
-    ServeFromDisk(Request, false);
+    FinishSchemeRequest(Request, std::move(answer));
 }
 
 } // namespace WebView2::WebKitGtk
