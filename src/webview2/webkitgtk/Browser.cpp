@@ -1,9 +1,9 @@
 #include "webview2/webkitgtk/DocumentScripts.h"
 #include "webview2/webkitgtk/Downloads.h"
 #include "webview2/webkitgtk/Engine.h"
-#include "webview2/webkitgtk/PagePermissions.h"
 #include "webview2/webkitgtk/FileAddresses.h"
 #include "webview2/webkitgtk/MediaServer.h"
+#include "webview2/webkitgtk/PagePermissions.h"
 
 #include "webview2/UriMapping.h"
 
