@@ -78,6 +78,35 @@ class RestoreTest(E2ETestCase):
         self.assertEqual(proc.wait(timeout=20), 0)
 
 
+class FixedBorderTest(E2ETestCase):
+    """Single (1) and dialog (3) borders cannot be resized by a person, yet the configured size is
+    the outer size, and `WindowState=1` maximizes them."""
+
+    def started(self, ini):
+        app = self.pack(dict({"IndexHtml": "ready.html"}, **ini))
+        proc = app.start()
+        app.wait_file("report.json")
+        return proc, window_of(proc.pid)
+
+    def test_the_configured_size_is_the_outer_size(self):
+        for border in ("1", "3"):
+            with self.subTest(border=border):
+                _, wid = self.started({"WindowBorder": border})
+                expected = ((1280 - 800) // 2, (1024 - 600) // 2, 800, 600)
+                wait_until(lambda: outer_geometry(wid) == expected, timeout=10)
+                self.assertEqual(outer_geometry(wid), expected)
+
+    def test_window_state_1_maximizes(self):
+        for border in ("1", "3"):
+            with self.subTest(border=border):
+                _, wid = self.started({"WindowBorder": border, "WindowState": "1"})
+                atoms = lambda: run("xprop", "-id", wid, "_NET_WM_STATE").stdout
+                maximized = lambda: all(a in atoms() for a in ("_NET_WM_STATE_MAXIMIZED_VERT",
+                                                                "_NET_WM_STATE_MAXIMIZED_HORZ"))
+                self.assertTrue(wait_until(maximized, timeout=10), atoms())
+                self.assertTrue(wait_until(lambda: outer_geometry(wid)[2] >= 1278, timeout=10), outer_geometry(wid))
+
+
 class CloseDuringCallTest(E2ETestCase):
     def dialog(self, title):
         found = wait_until(lambda: run("xdotool", "search", "--onlyvisible", "--name", "^%s$" % title).stdout.split())

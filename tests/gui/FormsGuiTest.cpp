@@ -38,6 +38,14 @@ TFrameGeometry ShowAndMeasure(TForm& form, const std::function<bool(const TFrame
     return FrameGeometry(XidOf(form));
 }
 
+// An 800 × 600 form centred on the desktop, with a border a person cannot resize.
+void CentreFixed(TForm& form, TBorderStyle border) {
+    form.SetCaption("vtr fixed border");
+    form.SetBorderStyle(border);
+    form.SetBounds(0, 0, 800, 600);
+    form.SetPosition(poDesktopCenter);
+}
+
 } // namespace
 
 TEST(FormGeometry, OuterSizeCentredOnTheDesktop) {
@@ -71,6 +79,51 @@ TEST(FormGeometry, BorderlessMaximizedCoversTheScreen) {
     EXPECT_EQ(g.Width, 1280);
     EXPECT_EQ(g.Height, 1024);
     EXPECT_NE(WindowStateAtoms(XidOf(form)).find("_NET_WM_STATE_MAXIMIZED_VERT"), std::string::npos);
+}
+
+TEST(FormGeometry, FixedBordersKeepTheOuterSize) {
+    for (const TBorderStyle border : {bsSingle, bsDialog}) {
+        TForm form;
+        CentreFixed(form, border);
+        const TFrameGeometry g =
+            ShowAndMeasure(form, [](const TFrameGeometry& f) { return f.Width == 800 && f.Height == 600; });
+        EXPECT_EQ(std::make_tuple(g.X, g.Y, g.Width, g.Height),
+                  std::make_tuple((1280 - 800) / 2, (1024 - 600) / 2, 800, 600))
+            << "border " << border;
+        EXPECT_EQ(std::make_pair(form.Width(), form.Height()), std::make_pair(800, 600))
+            << "border " << border;
+    }
+}
+
+TEST(FormState, FixedBordersMaximizeAndRestoreToTheirSize) {
+    for (const TBorderStyle border : {bsSingle, bsDialog}) {
+        TForm form;
+        CentreFixed(form, border);
+        form.SetWindowState(wsMaximized);
+        const auto maximized = [&] {
+            const std::string atoms = WindowStateAtoms(XidOf(form));
+            return atoms.find("_NET_WM_STATE_MAXIMIZED_VERT") != std::string::npos &&
+                   atoms.find("_NET_WM_STATE_MAXIMIZED_HORZ") != std::string::npos;
+        };
+        const TFrameGeometry g =
+            ShowAndMeasure(form, [&](const TFrameGeometry& f) { return f.Width >= 1278; });
+        EXPECT_TRUE(RunUntil(maximized)) << "border " << border << ": " << WindowStateAtoms(XidOf(form));
+        EXPECT_GE(g.Width, 1278) << "border " << border;
+        EXPECT_EQ(form.WindowState(), wsMaximized) << "border " << border;
+        // Restored, the window has the fixed outer size again, and still cannot be resized.
+        form.SetWindowState(wsNormal);
+        TFrameGeometry restored;
+        RunUntil([&] {
+            restored = FrameGeometry(XidOf(form));
+            return !maximized() && restored.Width == 800 && restored.Height == 600;
+        });
+        EXPECT_EQ(std::make_pair(restored.Width, restored.Height), std::make_pair(800, 600))
+            << "border " << border;
+        EXPECT_FALSE(gtk_window_get_resizable(form.FormImpl().Window)) << "border " << border;
+        // And maximized again while shown, as a page asks it.
+        form.SetWindowState(wsMaximized);
+        EXPECT_TRUE(RunUntil(maximized)) << "border " << border << ": " << WindowStateAtoms(XidOf(form));
+    }
 }
 
 TEST(FormState, StayOnTopAndStatesReachTheWindowManager) {

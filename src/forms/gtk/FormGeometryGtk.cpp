@@ -69,11 +69,64 @@ int TForm::TFormImpl::MenuHeight() const {
 
 void TForm::TFormImpl::FixContentSize(int Width, int Height) {
     // GTK gives a window the user cannot resize the size its content asks for, whatever
-    // gtk_window_resize says: the content asks for exactly the form's size then.
+    // gtk_window_resize says: the content asks for exactly the form's size then. GTK also keeps
+    // such a window at least at its default size (one set while it was maximized would hold it
+    // larger), so that follows too.
     if (Box != nullptr && Window != nullptr) {
         const bool fixed = !gtk_window_get_resizable(Window);
         gtk_widget_set_size_request(Box, fixed ? Width : -1, fixed ? Height : -1);
+        if (fixed) {
+            gtk_window_set_default_size(Window, Width, Height);
+        }
     }
+}
+
+bool TForm::TFormImpl::SizeFixed() const {
+    const TBorderStyle border = Owner.FBorderStyle;
+    // A borderless window stays resizable so that it can still be maximized (full screen).
+    const bool sizeable = border == bsSizeable || border == bsSizeToolWin || border == bsNone;
+    return !sizeable && Owner.FWindowState != wsMaximized && (NativeState() & LargeStates) == 0;
+}
+
+void TForm::TFormImpl::ApplyResizable() {
+    if (Window == nullptr) {
+        return;
+    }
+    const bool resizable = !SizeFixed();
+    if ((gtk_window_get_resizable(Window) != FALSE) == resizable) {
+        return;
+    }
+    gtk_window_set_resizable(Window, resizable);
+    if (!resizable) {
+        return; // the content size is fixed by the caller's next geometry
+    }
+    if (Box != nullptr) {
+        gtk_widget_set_size_request(Box, -1, -1);
+    }
+    // GTK passes the new hints on with its next layout; a maximize asked before that would meet
+    // the fixed ones.
+    if (GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(Window))) {
+        GdkGeometry geometry{};
+        const GdkWindowHints mask = ConstraintHints(geometry);
+        gdk_window_set_geometry_hints(gdkWindow, &geometry, mask);
+    }
+}
+
+GdkWindowHints TForm::TFormImpl::ConstraintHints(GdkGeometry& Geometry) const {
+    const TSizeConstraints& c = Owner.FConstraints;
+    const TFrameExtents& e = Frame();
+    int mask = 0;
+    if (c.MinWidth > 0 || c.MinHeight > 0) {
+        Geometry.min_width = std::max(1, c.MinWidth - e.Left - e.Right);
+        Geometry.min_height = std::max(1, c.MinHeight - e.Top - e.Bottom);
+        mask |= GDK_HINT_MIN_SIZE;
+    }
+    if (c.MaxWidth > 0 || c.MaxHeight > 0) {
+        Geometry.max_width = c.MaxWidth > 0 ? std::max(1, c.MaxWidth - e.Left - e.Right) : 32767;
+        Geometry.max_height = c.MaxHeight > 0 ? std::max(1, c.MaxHeight - e.Top - e.Bottom) : 32767;
+        mask |= GDK_HINT_MAX_SIZE;
+    }
+    return static_cast<GdkWindowHints>(mask);
 }
 
 bool TForm::TFormImpl::CentreOnWorkArea(int OuterWidth, int OuterHeight, int& X, int& Y) const {
@@ -172,22 +225,9 @@ void TForm::ApplyConstraints() {
     if (window == nullptr) {
         return;
     }
-    const TFrameExtents& e = FFormImpl->Frame();
     GdkGeometry geometry{};
-    int mask = 0;
-    if (FConstraints.MinWidth > 0 || FConstraints.MinHeight > 0) {
-        geometry.min_width = std::max(1, FConstraints.MinWidth - e.Left - e.Right);
-        geometry.min_height = std::max(1, FConstraints.MinHeight - e.Top - e.Bottom);
-        mask |= GDK_HINT_MIN_SIZE;
-    }
-    if (FConstraints.MaxWidth > 0 || FConstraints.MaxHeight > 0) {
-        geometry.max_width =
-            FConstraints.MaxWidth > 0 ? std::max(1, FConstraints.MaxWidth - e.Left - e.Right) : 32767;
-        geometry.max_height =
-            FConstraints.MaxHeight > 0 ? std::max(1, FConstraints.MaxHeight - e.Top - e.Bottom) : 32767;
-        mask |= GDK_HINT_MAX_SIZE;
-    }
-    gtk_window_set_geometry_hints(window, nullptr, &geometry, static_cast<GdkWindowHints>(mask));
+    const GdkWindowHints mask = FFormImpl->ConstraintHints(geometry);
+    gtk_window_set_geometry_hints(window, nullptr, &geometry, mask);
 }
 
 void TForm::ApplyGeometry() {
@@ -196,6 +236,7 @@ void TForm::ApplyGeometry() {
         return;
     }
     ApplyConstraints();
+    FFormImpl->ApplyResizable();
     if (FFormImpl->ClientRequestWidth > 0) {
         // The frame may have proved other than guessed: the client size is what was asked.
         const TFrameExtents& e = FFormImpl->Frame();

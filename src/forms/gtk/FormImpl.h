@@ -73,6 +73,15 @@ struct TForm::TFormImpl {
     // Makes a window that cannot be resized take this content size (and undoes that for one
     // that can).
     void FixContentSize(int Width, int Height);
+    // Whether the form fixes the window's size: a border a person cannot resize, while the
+    // window is neither maximized nor full screen (a window manager refuses to maximize a
+    // window whose smallest and largest sizes are one).
+    bool SizeFixed() const;
+    // Makes the window resizable or not as SizeFixed says; a window that becomes resizable
+    // tells the window manager at once, so that a maximize asked right after is not refused.
+    void ApplyResizable();
+    // The size hints of the form's constraints (outer sizes turned into content sizes).
+    GdkWindowHints ConstraintHints(GdkGeometry& Geometry) const;
 
     // The window's signal handlers (connected in CreateNativeWidget).
     gboolean OnDelete(GtkWidget*, GdkEvent*);

@@ -47,9 +47,6 @@ void TForm::ApplyBorder() {
     }
     gtk_window_set_title(window, FCaption.c_str());
     const bool decorated = FBorderStyle != bsNone;
-    // A borderless window stays resizable so that it can still be maximized (full screen).
-    const bool resizable =
-        FBorderStyle == bsSizeable || FBorderStyle == bsSizeToolWin || FBorderStyle == bsNone;
     GdkWindowTypeHint hint = GDK_WINDOW_TYPE_HINT_NORMAL;
     if (FBorderStyle == bsDialog) {
         hint = GDK_WINDOW_TYPE_HINT_DIALOG;
@@ -71,7 +68,7 @@ void TForm::ApplyBorder() {
     }
     gtk_window_set_type_hint(window, hint);
     gtk_window_set_decorated(window, decorated);
-    gtk_window_set_resizable(window, resizable);
+    FFormImpl->ApplyResizable();
     gtk_window_set_deletable(window, TRUE);
     int width = 0;
     int height = 0;
@@ -97,6 +94,7 @@ void TForm::ApplyWindowState() {
     }
     switch (FWindowState) {
     case wsMaximized:
+        FFormImpl->ApplyResizable();
         gtk_window_deiconify(window);
         gtk_window_maximize(window);
         break;
