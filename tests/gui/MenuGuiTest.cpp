@@ -510,7 +510,7 @@ TEST_F(MenuGuiWebKit, ShortcutsAndAccessKeysWorkWhileThePageHasTheFocus) {
     ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(Item(1).Impl().Submenu); }, 5000));
     ASSERT_EQ(Shell("xdotool key q"), 0);
     EXPECT_TRUE(seen({{"clicks", {2, 2}}, {"keys", {"k", "Control", "Alt"}}})) << Title();
-    // Keys no item claims still reach the page.
-    ASSERT_EQ(Shell("xdotool key ctrl+p"), 0);
-    EXPECT_TRUE(seen({{"clicks", {2, 2}}, {"keys", {"k", "Control", "Alt", "Control", "p"}}})) << Title();
+    // Keys no item claims still reach the page (not Ctrl+P: the browser prints on it).
+    ASSERT_EQ(Shell("xdotool key ctrl+k"), 0);
+    EXPECT_TRUE(seen({{"clicks", {2, 2}}, {"keys", {"k", "Control", "Alt", "Control", "k"}}})) << Title();
 }
