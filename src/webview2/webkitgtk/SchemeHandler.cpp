@@ -1,5 +1,5 @@
-#include "webview2/webkitgtk/ComInputStream.h"
 #include "webview2/webkitgtk/Engine.h"
+#include "webview2/webkitgtk/ReadAheadStream.h"
 #include "webview2/webkitgtk/Scheme.h"
 
 #include "webview2/Streams.h"
@@ -106,7 +106,7 @@ void FinishSchemeRequest(WebKitURISchemeRequest* Request, TFileAnswer Answer) {
     UINT64 length = 0;
     const gint64 size =
         Succeeded(RemainingLength(Answer.Content.Get(), length)) ? static_cast<gint64>(length) : -1;
-    const auto stream = TGObjectPtr<GInputStream>::Adopt(NewComInputStream(Answer.Content.Get()));
+    const auto stream = TGObjectPtr<GInputStream>::Adopt(NewReadAheadStream(Answer.Content.Get()));
     const auto response =
         TGObjectPtr<WebKitURISchemeResponse>::Adopt(webkit_uri_scheme_response_new(stream.Get(), size));
     webkit_uri_scheme_response_set_status(response.Get(), static_cast<guint>(Answer.Status),
