@@ -60,16 +60,20 @@ class DownloadsTest(E2ETestCase):
         run("xdotool", "key", "Return")
         self.assertTrue(wait_until(lambda: not titled(FAILED), timeout=10))
 
-    def test_downloads_ask_where_and_lose_nothing(self):
-        app = self.pack({"IndexHtml": "downloads.html"})
+    def start(self, app):
+        """Starts the application with its own download folder; the process and that folder."""
         downloads = app.path("Downloads")
         os.mkdir(downloads)
         config = app.path("config")
         os.mkdir(config)
         with open(os.path.join(config, "user-dirs.dirs"), "w") as f:
             f.write('XDG_DOWNLOAD_DIR="%s"\n' % downloads)
+        return app.start(env={"XDG_CONFIG_HOME": config}), downloads
+
+    def test_downloads_ask_where_and_lose_nothing(self):
+        app = self.pack({"IndexHtml": "downloads.html"})
         full = self.mount_full_disk()
-        proc = app.start(env={"XDG_CONFIG_HOME": config})
+        proc, downloads = self.start(app)
         pid = proc.pid
         here = os.path.realpath(app.dir) + "/"
 
@@ -152,6 +156,20 @@ class DownloadsTest(E2ETestCase):
         self.assertEqual(proc.wait(timeout=20), 0)
         if full is None:
             self.skipTest("a full disk needs a tmpfs mount (root)")
+
+    def test_closing_mid_download_leaves_no_half_file(self):
+        # Large enough that saving it takes a second or more: the cipher reads about 100 MB/s.
+        app = self.pack({"IndexHtml": "downloads.html#close"}, extra={"web/huge.bin": os.urandom(200 << 20)})
+        proc, downloads = self.start(app)
+        self.go(app, "huge")
+        self.save_dialog()
+        self.assertEqual(enter(proc.pid, SAVE), [])
+        partial = lambda: [n for n in os.listdir(downloads) if n.startswith("huge.bin.part-")]
+        self.assertTrue(wait_until(partial, timeout=20), os.listdir(downloads))
+        self.go(app, "end")  # the page closes the application
+        self.assertEqual(proc.wait(timeout=30), 0)
+        # Closed before the file was complete: neither it nor a part of it is left.
+        self.assertEqual(os.listdir(downloads), [])
 
 
 if __name__ == "__main__":

@@ -5,12 +5,8 @@
 
 #include "base/glib/Signals.h"
 #include "webview2/DownloadNames.h"
-#include "webview2/Streams.h"
 #include "webview2/UriMapping.h"
 
-#include <glib/gstdio.h>
-
-#include <cerrno>
 #include <memory>
 #include <string>
 
@@ -98,7 +94,7 @@ void OnDownloadStarted(WebKitDownload* Download) {
         Download, "failed", [state](WebKitDownload* Failed, GError* Error) {
             state->Failed = true;
             if (!state->Temporary.empty()) {
-                g_unlink(state->Temporary.c_str());
+                RemoveFileBeside(state->Temporary);
             }
             if (g_error_matches(Error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER)) {
                 return;
@@ -110,9 +106,8 @@ void OnDownloadStarted(WebKitDownload* Download) {
         if (state->Failed || state->Temporary.empty()) {
             return;
         }
-        if (g_rename(state->Temporary.c_str(), state->Destination.c_str()) != 0) {
-            const std::string reason = g_strerror(errno);
-            g_unlink(state->Temporary.c_str());
+        if (const std::string reason = ReplaceWithFileBeside(state->Temporary, state->Destination);
+            !reason.empty()) {
             ShowDownloadFailed(OwnerOf(webkit_download_get_web_view(Finished)), state->Name, reason);
         }
     });
@@ -128,36 +123,13 @@ void WatchDownloads(WebKitWebContext* Context) {
 
 ComPtr<IStream> TBrowser::OpenFileForDownload(const std::string& HostUri, std::string& Error) {
     // What the page would get for the address: the host's answer, or the regular file on disk.
-    const std::string uri(StripFragment(HostUri));
-    bool wanted = false;
-    for (const TFilter& filter : FFilters) {
-        wanted = wanted || MatchesUriFilter(filter.Pattern, uri);
-    }
-    if (wanted && !FWebResourceRequested.Empty()) {
-        auto request = MakeCom<TWebResourceRequest>();
-        request->Uri = uri;
-        auto args = MakeCom<TWebResourceRequestedArgs>();
-        args->Request = request;
-        FWebResourceRequested.Raise(Core(), args.Get());
-        if (args->Response) {
-            int status = 200;
-            args->Response->get_StatusCode(&status);
-            ComPtr<IStream> content;
-            args->Response->get_Content(content.ReleaseAndGetAddressOf());
-            if (status < 200 || status > 299) {
-                Error = NotFound;
-                return {};
-            }
-            return content ? content : CreateMemoryStream();
-        }
-    }
-    const TGString path(g_filename_from_uri(uri.substr(0, uri.find('?')).c_str(), nullptr, nullptr));
-    HRESULT result = S_OK;
-    ComPtr<IStream> content = path != nullptr ? OpenRegularFileStream(path.get(), result) : nullptr;
-    if (!content) {
+    TFileAnswer answer;
+    if (!AnswerFileRequest(std::string(StripFragment(HostUri)), "GET", nullptr, answer) ||
+        answer.Status < 200 || answer.Status > 299) {
         Error = NotFound;
+        return {};
     }
-    return content;
+    return answer.Content;
 }
 
 void TBrowser::DownloadFile(const std::string& HostUri, const std::string& SuggestedName) {

@@ -8,12 +8,53 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
 namespace WebView2::WebKitGtk {
 
 namespace {
+
+// The files being written beside their destinations. A worker that is still copying when the
+// program ends holds the list, so it outlives the program's own statics.
+class TPartialFiles {
+public:
+    void Keep(const std::string& Path) {
+        const std::lock_guard<std::mutex> guard(FLock);
+        FPaths.insert(Path);
+    }
+    void Forget(const std::string& Path) {
+        const std::lock_guard<std::mutex> guard(FLock);
+        FPaths.erase(Path);
+    }
+    void RemoveAll() {
+        const std::lock_guard<std::mutex> guard(FLock);
+        for (const std::string& path : FPaths) {
+            g_unlink(path.c_str());
+        }
+        FPaths.clear();
+    }
+
+private:
+    std::mutex FLock;
+    std::set<std::string> FPaths;
+};
+
+std::shared_ptr<TPartialFiles> PartialFiles() {
+    static const auto files = std::make_shared<TPartialFiles>();
+    // Made after the list, so gone before it: an application that ends mid-download leaves
+    // no half file beside the user's.
+    static const struct TAtExit {
+        TAtExit() = default;
+        TAtExit(const TAtExit&) = delete;
+        TAtExit& operator=(const TAtExit&) = delete;
+        ~TAtExit() { files->RemoveAll(); }
+    } atExit;
+    return files;
+}
 
 // Writes all of Data, retrying what the system interrupts; the errno text on failure.
 std::string WriteAll(int Fd, const char* Data, std::size_t Size) {
@@ -33,15 +74,32 @@ std::string WriteAll(int Fd, const char* Data, std::size_t Size) {
 
 // A new file beside Path, open for writing (-1 with errno set when it cannot be made): in the
 // destination's folder, so that a rename replaces Path in one step.
-int OpenFileBeside(const std::string& Path, std::string& Temporary) {
+int OpenFileBeside(TPartialFiles& Files, const std::string& Path, std::string& Temporary) {
     Temporary = Path + ".part-XXXXXX";
-    return g_mkstemp_full(Temporary.data(), O_WRONLY | O_CLOEXEC, 0666);
+    const int fd = g_mkstemp_full(Temporary.data(), O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        Files.Keep(Temporary);
+    }
+    return fd;
+}
+
+// Renames the file over its destination, or removes it: the reason when either fails.
+std::string Settle(TPartialFiles& Files, const std::string& Temporary, const std::string& Path, bool Keep) {
+    std::string error;
+    if (Keep && g_rename(Temporary.c_str(), Path.c_str()) != 0) {
+        error = std::strerror(errno);
+    }
+    if (!Keep || !error.empty()) {
+        g_unlink(Temporary.c_str());
+    }
+    Files.Forget(Temporary);
+    return error;
 }
 
 // The copy itself; the reason it failed, or empty.
-std::string Copy(IStream* Content, const std::string& Path) {
+std::string Copy(TPartialFiles& Files, IStream* Content, const std::string& Path) {
     std::string temporary;
-    const int fd = OpenFileBeside(Path, temporary);
+    const int fd = OpenFileBeside(Files, Path, temporary);
     if (fd < 0) {
         return std::strerror(errno);
     }
@@ -68,20 +126,15 @@ std::string Copy(IStream* Content, const std::string& Path) {
     if (close(fd) != 0 && error.empty()) {
         error = std::strerror(errno);
     }
-    if (error.empty() && g_rename(temporary.c_str(), Path.c_str()) != 0) {
-        error = std::strerror(errno);
-    }
-    if (!error.empty()) {
-        g_unlink(temporary.c_str());
-    }
-    return error;
+    const std::string settled = Settle(Files, temporary, Path, error.empty());
+    return error.empty() ? settled : error;
 }
 
 } // namespace
 
 std::string CreateFileBeside(const std::string& Path, std::string& Error) {
     std::string temporary;
-    const int fd = OpenFileBeside(Path, temporary);
+    const int fd = OpenFileBeside(*PartialFiles(), Path, temporary);
     if (fd < 0) {
         Error = std::strerror(errno);
         return {};
@@ -90,11 +143,20 @@ std::string CreateFileBeside(const std::string& Path, std::string& Error) {
     return temporary;
 }
 
+std::string ReplaceWithFileBeside(const std::string& Temporary, const std::string& Path) {
+    return Settle(*PartialFiles(), Temporary, Path, true);
+}
+
+void RemoveFileBeside(const std::string& Temporary) {
+    Settle(*PartialFiles(), Temporary, {}, false);
+}
+
 void SaveStreamAs(ComPtr<IStream> Content, const std::string& Path,
                   std::function<void(const std::string& Error)> Done) {
     // Large files take their time: the window keeps working meanwhile.
-    std::thread([content = std::move(Content), path = Path, done = std::move(Done)]() mutable {
-        std::string error = Copy(content.Get(), path);
+    std::thread([files = PartialFiles(), content = std::move(Content), path = Path,
+                 done = std::move(Done)]() mutable {
+        std::string error = Copy(*files, content.Get(), path);
         content = nullptr; // released here, not on the GUI thread's queue
         Base::GLib::PostToGuiThread([done = std::move(done), error = std::move(error)] { done(error); });
     }).detach();
