@@ -40,6 +40,12 @@ struct TForm::TFormImpl {
     // Restored, but still in the maximized frame until the window manager sends the normal
     // one: sizes are reckoned with the normal frame meanwhile.
     bool AwaitingNormalFrame = false;
+    // A state the form asked for and the window manager has not yet reported: the steps it
+    // passes on the way (a maximized window deiconified before it is unmaximized) are not the
+    // form's state. Stale after a while, so that a refused request never hides later changes.
+    bool StatePending = false;
+    TWindowState PendingState = wsNormal;
+    gint64 PendingSince = 0; // g_get_monotonic_time()
     bool Mapped = false;
     bool PlacementPending = false; // first placement waits for the real frame extents
     // Placed on the screen since last shown: from then on the window keeps the position the

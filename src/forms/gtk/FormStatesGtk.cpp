@@ -5,16 +5,31 @@
 
 namespace Forms {
 
+namespace {
+
+// How long a requested state may take to be reported before the reports count again.
+constexpr gint64 PendingStateMicroseconds = 1000 * 1000;
+
+} // namespace
+
 gboolean TForm::TFormImpl::OnWindowState(GtkWidget*, GdkEventWindowState* Event) {
     TForm& form = Owner;
     const auto state = Event->new_window_state;
     const TWindowState old = form.FWindowState;
+    TWindowState reported = old;
     if ((state & GDK_WINDOW_STATE_ICONIFIED) != 0) {
-        form.FWindowState = wsMinimized;
+        reported = wsMinimized;
     } else if ((state & GDK_WINDOW_STATE_MAXIMIZED) != 0) {
-        form.FWindowState = wsMaximized;
+        reported = wsMaximized;
     } else if ((Event->changed_mask & (GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_MAXIMIZED)) != 0) {
-        form.FWindowState = wsNormal;
+        reported = wsNormal;
+    }
+    if (StatePending &&
+        (reported == PendingState || g_get_monotonic_time() - PendingSince > PendingStateMicroseconds)) {
+        StatePending = false;
+    }
+    if (!StatePending) {
+        form.FWindowState = reported;
     }
     if ((Event->changed_mask & LargeStates) != 0 &&
         (state & (LargeStates | GDK_WINDOW_STATE_ICONIFIED)) == 0 && form.FWindowState == wsNormal) {
@@ -121,8 +136,13 @@ TWindowState TForm::WindowState() const {
 }
 
 void TForm::SetWindowState(TWindowState Value) {
+    const bool changes = Value != FWindowState;
     FWindowState = Value;
     if (FFormImpl->Window != nullptr && gtk_widget_get_visible(GTK_WIDGET(FFormImpl->Window))) {
+        // Only a change is awaited: the same state again brings no report to wait for.
+        FFormImpl->StatePending = changes;
+        FFormImpl->PendingState = Value;
+        FFormImpl->PendingSince = g_get_monotonic_time();
         ApplyWindowState();
         if (Value == wsNormal) {
             ApplyGeometry();
